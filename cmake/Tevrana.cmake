@@ -1,0 +1,25 @@
+# Helpers shared by every folder of the project.
+
+# tevrana_subsystem(<name> [DEPENDS libs...])
+# One static library per subsystem folder, made of every .cpp in the folder (and its
+# subfolders), so that new classes need no edit of a build file.
+function(tevrana_subsystem name)
+  cmake_parse_arguments(ARG "" "" "DEPENDS" ${ARGN})
+  file(GLOB_RECURSE sources CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
+  add_library(${name} STATIC ${sources})
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR})
+  target_link_libraries(${name} PUBLIC ${ARG_DEPENDS})
+endfunction()
+
+# tevrana_gtest(<name> SOURCES files... LIBS libs... [ENVIRONMENT vars...])
+# A GoogleTest executable run under Wine; its cases are discovered when CTest runs.
+function(tevrana_gtest name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;ENVIRONMENT" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE ${ARG_LIBS} GTest::gtest_main)
+  gtest_discover_tests(${name}
+    DISCOVERY_MODE PRE_TEST
+    DISCOVERY_TIMEOUT 120
+    WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
+    PROPERTIES LABELS ${name} TIMEOUT 300 ENVIRONMENT "${ARG_ENVIRONMENT}")
+endfunction()

@@ -1,0 +1,3 @@
+#include "document/CurrentDevice.h"
+
+IDirect3DDevice9* g_currentDevice = nullptr;
