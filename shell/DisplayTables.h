@@ -1,0 +1,94 @@
+#pragma once
+// Records of the monitors, Direct3D adapters, device types, display modes and screen
+// devices the shell works with. Fixed-size tables: the shell never handles more than nine
+// monitors, adapters or screens.
+#include <windows.h>
+#include <d3d9.h>
+
+#include "document/ComRef.h"
+
+constexpr unsigned kMaxMonitors = 9;
+constexpr unsigned kMaxAdapters = 9;
+constexpr unsigned kMaxScreenDevices = 9;
+constexpr unsigned kMaxDeviceTypes = 3;
+constexpr unsigned kMaxDisplayModes = 150;
+constexpr unsigned kNoDeviceType = 0xFFFF;
+
+// The bouncing message box of the error display, in client pixels of the monitor's
+// window; width 0 means not placed yet. Speeds in pixels per second.
+struct ErrorBox {
+  float x, y, width, height;
+  float vx, vy;
+};
+
+struct MonitorEntry {
+  wchar_t adapterDescription[128];
+  wchar_t monitorDescription[128];
+  HMONITOR monitor;  // only for a display device attached to the desktop
+  RECT screenRect;   // virtual-screen coordinates
+  int adapterIndex;  // the Direct3D adapter driving it, -1 if none
+  HWND window;       // its full-screen window; record 0 holds the main window when windowed
+  ErrorBox errorBox;
+};
+
+struct DisplayModeEntry {
+  UINT width;
+  UINT height;
+  D3DFORMAT format;
+  DWORD behaviourFlags;  // D3DCREATE_ bits accepted for this format
+  D3DFORMAT depthFormat;
+};
+
+struct DeviceTypeEntry {
+  D3DDEVTYPE deviceType;  // D3DDEVTYPE_HAL or D3DDEVTYPE_SW
+  D3DCAPS9 caps;
+  int desktopFormatUsable;  // may render windowed on the desktop
+  unsigned modeCount;
+  DisplayModeEntry modes[kMaxDisplayModes];
+  unsigned currentMode;  // the mode the full-screen device was opened in
+};
+
+struct AdapterEntry {
+  int monitorIndex;  // -1 until an attached monitor is matched
+  D3DADAPTER_IDENTIFIER9 identifier;
+  D3DDISPLAYMODE desktopMode;
+  unsigned deviceTypeCount;
+  DeviceTypeEntry deviceTypes[kMaxDeviceTypes];
+  int halCompatible, halUsable, softwareCompatible, softwareUsable;
+  UINT storedWidth, storedHeight, storedFormat;  // width 0: automatic
+  int leaveBlack;
+  int disableHardware;
+  unsigned chosenDeviceType;  // kNoDeviceType = none
+  HWND window;                // the window its device presents into
+};
+
+struct ScreenDevice {
+  UINT adapterOrdinal;
+  unsigned monitorIndex;
+  D3DDEVTYPE deviceType;
+  DWORD behaviourFlags;
+  ComRef<IDirect3DDevice9> device;
+  D3DPRESENT_PARAMETERS presentParams;  // kept for every reset
+  int created;   // CreateDeviceResources succeeded
+  int acquired;  // AcquireDeviceResources succeeded and nothing was released since
+};
+
+// A windowed back-buffer format to try, with what the probe found for it.
+struct WindowedCandidate {
+  D3DFORMAT backBufferFormat;
+  DWORD behaviourFlags;
+  D3DFORMAT depthFormat;
+};
+
+inline bool Is32BitFormat(D3DFORMAT f) { return f == D3DFMT_A8R8G8B8 || f == D3DFMT_X8R8G8B8; }
+inline bool Is16BitFormat(D3DFORMAT f) {
+  return f == D3DFMT_R5G6B5 || f == D3DFMT_X1R5G5B5 || f == D3DFMT_A1R5G5B5 || f == D3DFMT_A4R4G4B4 ||
+         f == D3DFMT_X4R4G4B4;
+}
+
+// Sort order of listed modes: width, then height ascending, then the larger format value first.
+bool CompareDisplayModes(const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b);
+// Moves the type's current mode to the next smaller one; false when there is none.
+bool StepDownDisplayMode(DeviceTypeEntry& type);
+// Byte-wise equality of two adapter identifiers.
+bool EqualAdapterIds(const GUID& a, const GUID& b);
