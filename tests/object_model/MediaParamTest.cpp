@@ -8,25 +8,9 @@
 #include <vector>
 
 #include "document/MediaParam.h"
+#include "tests/object_model/TestControls.h"
 
 namespace {
-
-// Writes "<name>:<value>" or "<name>:destroyed" into a shared log.
-class LoggingControl : public MediaControlT<MediaParamTB<int>> {
- public:
-  LoggingControl(std::string name, std::vector<std::string>& log) : name_(std::move(name)), log_(log) {}
-  void OnParamChanged(MediaControl*) override {
-    log_.push_back(name_ + ":" + (param_ ? std::to_string(param_->Value()) : "none"));
-  }
-  void OnParamDestroyed() override {
-    log_.push_back(name_ + ":destroyed");
-    MediaControlT::OnParamDestroyed();
-  }
-
- private:
-  std::string name_;
-  std::vector<std::string>& log_;
-};
 
 // An owner of function controls that records every call.
 struct RecordingOwner {
@@ -72,14 +56,7 @@ TYPED_TEST(UndoHistoryTest, StepsThroughTheDocumentedScenario) {
   using T = TypeParam;
   MediaParamT<T> param(T(0));
   // A plain control sees every notification the history causes.
-  struct Counter : MediaControl {
-    int told = 0;
-    MediaControl* lastSource = nullptr;
-    void OnParamChanged(MediaControl* s) override {
-      ++told;
-      lastSource = s;
-    }
-  } counter;
+  CountingControl counter;
   param.AppendControl(&counter);
 
   const UndoStep steps[] = {
@@ -363,14 +340,10 @@ TEST(Params, DefaultValuesAreZero) {
 }
 
 TEST(Params, CompoundValuesNotifyOnlyWhenTheyDiffer) {
-  std::vector<std::string> log;
   MediaParamTB<tagPOINT> point;
   MediaParamTB<D3DXVECTOR3> corner;
   MediaParamTB<ds_string> text;
-  struct Count : MediaControl {
-    int n = 0;
-    void OnParamChanged(MediaControl*) override { ++n; }
-  } pc, cc, tc;
+  CountingControl pc, cc, tc;
   point.AppendControl(&pc);
   corner.AppendControl(&cc);
   text.AppendControl(&tc);
@@ -381,9 +354,9 @@ TEST(Params, CompoundValuesNotifyOnlyWhenTheyDiffer) {
   text.SetValue(L"");
   text.SetValue(L"Slide 1");
   text.SetValue(L"Slide 1");
-  EXPECT_EQ(pc.n, 1);
-  EXPECT_EQ(cc.n, 1);
-  EXPECT_EQ(tc.n, 1);
+  EXPECT_EQ(pc.told, 1);
+  EXPECT_EQ(cc.told, 1);
+  EXPECT_EQ(tc.told, 1);
   point.RemoveControl(&pc);
   corner.RemoveControl(&cc);
   text.RemoveControl(&tc);
