@@ -1,0 +1,16 @@
+# Makes a delay-import library for DLL from the symbols of its ordinary import library.
+#   cmake -DIMPORT_LIB=... -DDLL=... -DDEF=... -DOUT=... -DNM=... -DDLLTOOL=... -P DelayImport.cmake
+execute_process(COMMAND ${NM} -g --defined-only ${IMPORT_LIB} OUTPUT_VARIABLE symbols COMMAND_ERROR_IS_FATAL ANY)
+string(REGEX MATCHALL " I __imp_[A-Za-z0-9_@?$]+" imports "${symbols}")
+set(names)
+foreach(i ${imports})
+  string(REGEX REPLACE "^ I __imp_" "" name "${i}")
+  list(APPEND names ${name})
+endforeach()
+list(REMOVE_DUPLICATES names)
+list(FILTER names EXCLUDE REGEX "^ord_")
+list(JOIN names "\n" body)
+get_filename_component(dir ${DEF} DIRECTORY)
+file(MAKE_DIRECTORY ${dir})
+file(WRITE ${DEF} "LIBRARY ${DLL}\nEXPORTS\n${body}\n")
+execute_process(COMMAND ${DLLTOOL} --input-def ${DEF} --dllname ${DLL} --output-delaylib ${OUT} COMMAND_ERROR_IS_FATAL ANY)
