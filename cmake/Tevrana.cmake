@@ -23,3 +23,4 @@ function(tevrana_gtest name)
     WORKING_DIRECTORY $<TARGET_FILE_DIR:${name}>
     PROPERTIES LABELS ${name} TIMEOUT 300 ENVIRONMENT "${ARG_ENVIRONMENT}")
 endfunction()
+include(${CMAKE_CURRENT_LIST_DIR}/Effects.cmake)

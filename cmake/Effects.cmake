@@ -1,0 +1,80 @@
+# Compiled effects and resource-only modules.
+
+# tevrana_effect(<target> SOURCE <file.fxs> [OUTPUT <file.fxo>])
+# Compiles an effect source with effectc (run under Wine) at build time. <target> is a custom
+# target that builds the file; its EFFECT_FILE property holds the output path. Effects whose
+# source lies under assets/ are the ones the project ships: they are listed in the global
+# property TEVRANA_SHIPPED_EFFECTS (their targets in TEVRANA_SHIPPED_EFFECT_TARGETS), which
+# the effect catalogue test checks.
+function(tevrana_effect target)
+  cmake_parse_arguments(ARG "" "SOURCE;OUTPUT" "" ${ARGN})
+  get_filename_component(source ${ARG_SOURCE} ABSOLUTE)
+  if(NOT ARG_OUTPUT)
+    get_filename_component(stem ${source} NAME_WE)
+    set(ARG_OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${stem}.fxo)
+  endif()
+  add_custom_command(OUTPUT ${ARG_OUTPUT}
+    COMMAND effectc ${source} ${ARG_OUTPUT}
+    DEPENDS effectc ${source}
+    COMMENT "Compiling effect ${ARG_SOURCE}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${ARG_OUTPUT})
+  set_target_properties(${target} PROPERTIES EFFECT_FILE ${ARG_OUTPUT})
+  file(RELATIVE_PATH rel ${PROJECT_SOURCE_DIR} ${source})
+  if(rel MATCHES "^assets/")
+    set_property(GLOBAL APPEND PROPERTY TEVRANA_SHIPPED_EFFECTS ${ARG_OUTPUT})
+    set_property(GLOBAL APPEND PROPERTY TEVRANA_SHIPPED_EFFECT_TARGETS ${target})
+  endif()
+endfunction()
+
+# tevrana_resource_module(<target> ENTRIES <type> <id> <file> ... [DEPENDS <targets>...])
+# Links a resource-only DLL <target>.dll from (type, numeric id, file) entries; type is a
+# resource type name such as DDS, or RCDATA. The entry list is also written to
+# <target>_entries.txt beside the DLL ("type id path" per line) for the tests.
+function(tevrana_resource_module target)
+  cmake_parse_arguments(ARG "" "" "ENTRIES;DEPENDS" ${ARGN})
+  list(LENGTH ARG_ENTRIES n)
+  math(EXPR rest "${n} % 3")
+  if(NOT rest EQUAL 0 OR n EQUAL 0)
+    message(FATAL_ERROR "tevrana_resource_module(${target}): ENTRIES must be triples of type, id and file")
+  endif()
+  set(rc "// Generated from the entry list of ${target}.\n")
+  set(list "")
+  set(files "")
+  math(EXPR last "${n} - 1")
+  foreach(i RANGE 0 ${last} 3)
+    math(EXPR j "${i} + 1")
+    math(EXPR k "${i} + 2")
+    list(GET ARG_ENTRIES ${i} type)
+    list(GET ARG_ENTRIES ${j} id)
+    list(GET ARG_ENTRIES ${k} file)
+    get_filename_component(file ${file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
+    if(NOT id MATCHES "^[0-9]+$")
+      message(FATAL_ERROR "tevrana_resource_module(${target}): id '${id}' is not a number")
+    endif()
+    string(APPEND rc "${id} ${type} \"${file}\"\n")
+    string(APPEND list "${type} ${id} ${file}\n")
+    list(APPEND files ${file})
+  endforeach()
+  set(rc_file ${CMAKE_CURRENT_BINARY_DIR}/${target}_entries.rc)
+  file(GENERATE OUTPUT ${rc_file} CONTENT "${rc}")
+  file(GENERATE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/${target}_entries.txt CONTENT "${list}")
+  set_source_files_properties(${rc_file} PROPERTIES OBJECT_DEPENDS "${files}")
+  add_library(${target} SHARED ${rc_file})
+  set_target_properties(${target} PROPERTIES PREFIX "" LINKER_LANGUAGE CXX
+    RESOURCE_ENTRIES ${CMAKE_CURRENT_BINARY_DIR}/${target}_entries.txt)
+  target_link_options(${target} PRIVATE -nostdlib -Wl,-e,0 -s)
+  if(ARG_DEPENDS)
+    add_dependencies(${target} ${ARG_DEPENDS})
+  endif()
+endfunction()
+
+# tevrana_copy_resource_module(<target> <module target>)
+# Puts the module beside <target>'s file after every build of it (the program loads it by
+# file name, its own folder first).
+function(tevrana_copy_resource_module target module)
+  add_dependencies(${target} ${module})
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
+    VERBATIM)
+endfunction()
