@@ -1,0 +1,116 @@
+#pragma once
+// Vertex-buffer meshes on a frame. Copies share their buffers (one more COM reference);
+// they never duplicate them. Every buffer made here is write-only and in the managed
+// pool, so it survives a device reset.
+#include <d3d9.h>
+
+#include <cstdint>
+
+#include "document/ComRef.h"
+#include "document/CurrentDevice.h"
+#include "runtime/DS_Frame.h"
+#include "runtime/VertexFormats.h"
+
+// Locks a whole buffer (flags 0); null when there is none or the lock fails.
+template <class T, class Buffer>
+T* LockWholeBuffer(Buffer* buffer) {
+  void* p = nullptr;
+  return buffer && SUCCEEDED(buffer->Lock(0, 0, &p, 0)) ? static_cast<T*>(p) : nullptr;
+}
+
+template <class V>
+class DS_SimpleMesh : public DS_Frame {
+ public:
+  // Locks the whole buffer (flags 0) and keeps the pointer in lockedVertices; null when
+  // there is no buffer or the lock fails.
+  V* Lock() { return lockedVertices = LockWholeBuffer<V>(vertexBuffer.Get()); }
+  void Unlock() {
+    if (lockedVertices && vertexBuffer) vertexBuffer->Unlock();
+    lockedVertices = nullptr;
+  }
+
+  ComRef<IDirect3DVertexBuffer9> vertexBuffer;
+  V* lockedVertices = nullptr;
+  uint32_t vertexCount = 0;
+  D3DPRIMITIVETYPE primitiveType = D3DPT_TRIANGLESTRIP;
+  uint32_t primitiveCount = 0;  // of a non-indexed draw
+};
+
+template <class V>
+class DS_IndexedMesh : public DS_SimpleMesh<V> {
+ public:
+  uint16_t* LockIndices() { return lockedIndices = LockWholeBuffer<uint16_t>(indexBuffer.Get()); }
+  void UnlockIndices() {
+    if (lockedIndices && indexBuffer) indexBuffer->Unlock();
+    lockedIndices = nullptr;
+  }
+
+  ComRef<IDirect3DIndexBuffer9> indexBuffer;  // D3DFMT_INDEX16
+  uint32_t indexedPrimitiveCount = 0;
+  uint16_t* lockedIndices = nullptr;
+};
+
+// Replaces the mesh's vertex buffer by a new one of count vertices of layout V. On failure
+// the mesh holds no buffer. The count is stored either way.
+template <class V>
+HRESULT CreateMeshVertexBuffer(uint32_t count, DS_SimpleMesh<V>& mesh, DWORD usage = D3DUSAGE_WRITEONLY,
+                               D3DPOOL pool = D3DPOOL_MANAGED) {
+  mesh.vertexBuffer.Reset();
+  mesh.lockedVertices = nullptr;
+  mesh.vertexCount = count;
+  if (!g_currentDevice) return E_FAIL;
+  return g_currentDevice->CreateVertexBuffer(UINT(count * sizeof(V)), usage, V::FVF, pool, mesh.vertexBuffer.Put(),
+                                             nullptr);
+}
+
+inline HRESULT CreateVertexBufferPT(uint32_t n, DS_SimpleMesh<DX_V::PT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                    D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+inline HRESULT CreateVertexBufferSCT(uint32_t n, DS_SimpleMesh<DX_V::SCT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                     D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+inline HRESULT CreateVertexBufferSC(uint32_t n, DS_SimpleMesh<DX_V::SC>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                    D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+inline HRESULT CreateVertexBufferPC(uint32_t n, DS_SimpleMesh<DX_V::PC>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                    D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+inline HRESULT CreateVertexBufferPCT(uint32_t n, DS_SimpleMesh<DX_V::PCT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                     D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+
+// A fresh four-vertex triangle strip (two primitives); the users write the corners.
+template <class V>
+HRESULT CreateQuad(DS_SimpleMesh<V>& mesh) {
+  HRESULT hr = CreateMeshVertexBuffer(4, mesh);
+  mesh.primitiveType = D3DPT_TRIANGLESTRIP;
+  mesh.primitiveCount = 2;
+  return hr;
+}
+inline HRESULT CreateQuadPT(DS_SimpleMesh<DX_V::PT>& m) { return CreateQuad(m); }
+inline HRESULT CreateQuadSC(DS_SimpleMesh<DX_V::SC>& m) { return CreateQuad(m); }
+inline HRESULT CreateQuadPC(DS_SimpleMesh<DX_V::PC>& m) { return CreateQuad(m); }
+inline HRESULT CreateQuadSCT(DS_SimpleMesh<DX_V::SCT>& m) { return CreateQuad(m); }
+
+// Stream source, FVF and (for indexed meshes) indices before a draw call.
+template <class V>
+void BindVertices(const DS_SimpleMesh<V>& mesh) {
+  if (!g_currentDevice) return;
+  g_currentDevice->SetVertexShader(nullptr);
+  g_currentDevice->SetFVF(V::FVF);
+  g_currentDevice->SetStreamSource(0, mesh.vertexBuffer.Get(), 0, sizeof(V));
+}
+template <class V>
+void BindIndexed(const DS_IndexedMesh<V>& mesh) {
+  if (!g_currentDevice) return;
+  g_currentDevice->SetIndices(mesh.indexBuffer.Get());
+  BindVertices(mesh);
+}
+inline void BindIndexedPT(const DS_IndexedMesh<DX_V::PT>& m) { BindIndexed(m); }
+inline void BindIndexedPNT(const DS_IndexedMesh<DX_V::PNT>& m) { BindIndexed(m); }
+inline void BindIndexedPCT(const DS_IndexedMesh<DX_V::PCT>& m) { BindIndexed(m); }
