@@ -1,0 +1,84 @@
+#pragma once
+// Screen quads: the corner record every quad is filled from, the texture reference with
+// its picture size, textured quads, the picture quad, the glyph-batch chunk, and the fill,
+// colour and alpha operations per vertex layout.
+#include <d3d9.h>
+
+#include <cstdint>
+
+#include "document/ComRef.h"
+#include "runtime/Meshes.h"
+
+// Four corners in strip order: 0 bottom left, 1 top left, 2 bottom right, 3 top right.
+// For screen layouts z is written as the vertex's reciprocal w.
+struct DS_QuadCorners {
+  struct Corner {
+    float x, y, z, u, v;
+  };
+  Corner corner[4]{};
+};
+
+// A texture with the size of the picture it was made from (aspect = height / width).
+struct DS_TextureInfo {
+  ComRef<IDirect3DTexture9> texture;
+  uint32_t width = 0;
+  uint32_t height = 0;
+  float aspect = 1.0f;
+};
+
+// A four-vertex strip with a held texture: DX_V::SCT on the screen, DX_V::PT for the picture.
+template <class V>
+class DS_TexturedQuad : public DS_SimpleMesh<V> {
+ public:
+  ComRef<IDirect3DTexture9> texture;
+};
+
+// The picture's full-screen mesh with the picture's texture and size.
+class DS_ImageQuad : public DS_TexturedQuad<DX_V::PT> {
+ public:
+  DS_TextureInfo info;
+};
+
+// One chunk of a glyph batch: quad k uses vertices 4k..4k+3 and six indices, drawn as one
+// indexed triangle list with its texture on stage 0.
+class DS_QuadBatch : public DS_IndexedMesh<DX_V::SCT> {
+ public:
+  static constexpr uint32_t kMaxQuads = 16383;  // 4n - 1 must fit in 16-bit indices
+  ComRef<IDirect3DTexture9> texture;
+};
+
+// Screen-colour quads.
+void FillQuadSC(DS_SimpleMesh<DX_V::SC>& quad, D3DCOLOR colour, const DS_QuadCorners& corners);
+void WriteQuadSC(const DS_QuadCorners& corners, DS_SimpleMesh<DX_V::SC>& lockedQuad);
+// Alphas of bottom left, bottom right, top left, top right (0..1).
+void SetQuadAlphaSC(DS_SimpleMesh<DX_V::SC>& quad, float a, float b, float c, float d);
+
+// Coloured world quads.
+void FillQuadPC(DS_SimpleMesh<DX_V::PC>& quad, D3DCOLOR colour, const DS_QuadCorners& corners);
+void WriteQuadPC(const DS_QuadCorners& corners, DS_SimpleMesh<DX_V::PC>& lockedQuad);
+void SetQuadColorPC(DS_SimpleMesh<DX_V::PC>& quad, D3DCOLOR colour);  // keeps alpha
+void SetQuadAlphaPC(DS_SimpleMesh<DX_V::PC>& quad, float a, float b, float c, float d);
+
+// Textured screen quads.
+void SetQuadTextureSCT(DS_TexturedQuad<DX_V::SCT>& quad, IDirect3DTexture9* texture, const DS_QuadCorners& corners);
+void LoadQuadTextureSCT(DS_TexturedQuad<DX_V::SCT>& quad, const DS_QuadCorners& corners);
+void UpdateQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, const DS_QuadCorners& corners);
+void WriteQuadSCT(const DS_QuadCorners& corners, DS_SimpleMesh<DX_V::SCT>& lockedQuad);
+void SetQuadAlphaSCT(uint8_t alpha, DS_TexturedQuad<DX_V::SCT>& quad, float factor);
+void CreateCentredQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, float width, float height);
+
+// Picture and grid quads.
+// The picture quad's texture becomes the source resampled to (128 << power) squared; the
+// info keeps the picture's size.
+void ResampleSquareTexture(int power, DS_ImageQuad& pictureQuad, IDirect3DTexture9* source);
+// Bilinear fill of a grid of (rows + 1) x (columns + 1) vertices, column after column,
+// each column from the bottom edge (corner 0 side) to the top edge.
+void FillGridMeshPT(DS_IndexedMesh<DX_V::PT>& grid, uint32_t rows, uint32_t columns, const DS_QuadCorners& corners);
+
+// Binding of textured quads before a draw call (texture on stage 0).
+void BindTexturedPT(const DS_TexturedQuad<DX_V::PT>& quad);
+void BindTexturedSCT(const DS_TexturedQuad<DX_V::SCT>& quad);
+
+// The alpha byte of a 0..1 value: low 8 bits of trunc(value x 255).
+inline uint32_t AlphaByte(float value) { return uint32_t(int32_t(double(value) * 255.0)) & 0xFFu; }
+inline D3DCOLOR WithAlpha(D3DCOLOR colour, float value) { return (colour & 0x00FFFFFFu) | (AlphaByte(value) << 24); }
