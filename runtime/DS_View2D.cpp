@@ -1,0 +1,258 @@
+#include "runtime/DS_View2D.h"
+
+#include "document/CurrentDevice.h"
+#include "runtime/TextureHelpers.h"
+
+namespace {
+DS_View2D g_defaultView2D;
+DS_VirtualScreen g_defaultVirtualScreen;
+
+D3DXMATRIX Zero() {
+  D3DXMATRIX m;
+  for (auto& row : m.m)
+    for (float& e : row) e = 0.0f;
+  return m;
+}
+D3DXMATRIX Identity() {
+  D3DXMATRIX m;
+  D3DXMatrixIdentity(&m);
+  return m;
+}
+
+// A target has at least one pixel, so no scale divides by zero.
+int32_t AtLeastOne(int32_t size) { return size < 1 ? 1 : size; }
+
+void WriteBar(DS_SimpleMesh<DX_V::SC>& bar, const DS_QuadCorners& corners) {
+  if (!bar.Lock()) return;  // keeps its old vertices
+  WriteQuadSC(corners, bar);
+  bar.Unlock();
+}
+}  // namespace
+
+DS_View2D* g_view2D = &g_defaultView2D;
+DS_VirtualScreen* g_virtualScreen = &g_defaultVirtualScreen;
+
+void SelectView(DS_View2D* view, DS_VirtualScreen* screen) {
+  g_view2D = view ? view : &g_defaultView2D;
+  g_virtualScreen = screen ? screen : &g_defaultVirtualScreen;
+}
+
+DS_View2D::DS_View2D()
+    : placement(Identity()),
+      world(Zero()),
+      view(Zero()),
+      projection(Zero()),
+      modeScale(Identity()),
+      modeOffset(Identity()),
+      panZoom(Identity()) {}
+
+void DS_View2D::CreateBars() {
+  DS_QuadCorners screen;
+  FitQuadToBackBuffer(screen);
+  for (auto& bar : bars) FillQuadSC(bar, 0xFF000000u, screen);
+}
+
+void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32_t newMode, bool exact) {
+  // A picture without size is placed as if it had the target's.
+  a = AtLeastOne(a);
+  b = AtLeastOne(b);
+  uint32_t picW = picture.width, picH = picture.height;
+  if (picW == 0 || picH == 0) {
+    picW = uint32_t(a);
+    picH = uint32_t(b);
+  }
+  DS_TextureInfo sized;
+  sized.width = picW;
+  sized.height = picH;
+
+  mode = newMode;
+  pictureWidth = picW;
+  pictureHeight = picH;
+
+  D3DSURFACE_DESC back;
+  GetBackBufferDesc(back);
+  // Without a back buffer the target's own size stands in for it.
+  bool toBackBuffer = !exact && back.Width && back.Height;
+
+  DS_QuadCorners r;
+  FitQuadToImage(r, sized, a, b);
+  if (toBackBuffer) ScaleQuadToBackBuffer(r, a, b);
+  float x0 = r.corner[1].x, y0 = r.corner[1].y, x1 = r.corner[2].x, y1 = r.corner[2].y;
+  float pw = x1 - x0, ph = y1 - y0;
+
+  int32_t X = int32_t(x0), Y = int32_t(y0);
+  if (X > 0) ++X;
+  if (Y > 0) ++Y;
+  float PW = float(int32_t(pw)), PH = float(int32_t(ph));
+  WriteBar(bars[kLeft], RectangleQuad(0.0f, 0.0f, float(X), PH));
+  WriteBar(bars[kRight], RectangleQuad(x1, 0.0f, x1 + float(X), PH));
+  WriteBar(bars[kTop], RectangleQuad(0.0f, 0.0f, PW, float(Y)));
+  WriteBar(bars[kBottom], RectangleQuad(0.0f, y1, PW, y1 + float(Y)));
+
+  D3DXMatrixIdentity(&world);
+  D3DXVECTOR3 eye(0.0f, 0.0f, -1.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixOrthoOffCenterLH(&projection, 0.0f, float(a), float(b), 0.0f, -5000.0f, 5000.0f);
+
+  float Wt = toBackBuffer ? float(back.Width) : float(a);
+  float Ht = toBackBuffer ? float(back.Height) : float(b);
+  fitRatioX = Wt / pw;
+  fitRatioY = Ht / ph;
+
+  float s = y0 == 0.0f ? (Ht / float(picH)) * (float(b) / Ht) : (Wt / float(picW)) * (float(a) / Wt);
+  float tx = x0 / (Wt / float(a));
+  float ty = y0 / (Ht / float(b));
+  D3DXMATRIX scaling, translation;
+  D3DXMatrixScaling(&scaling, s, s, 1.0f);
+  D3DXMatrixTranslation(&translation, tx, ty, 0.0f);
+  D3DXMatrixMultiply(&placement, &scaling, &translation);
+
+  if (g_currentDevice) {
+    g_currentDevice->SetTransform(D3DTS_WORLD, &world);
+    g_currentDevice->SetTransform(D3DTS_VIEW, &view);
+    g_currentDevice->SetTransform(D3DTS_PROJECTION, &projection);
+  }
+
+  float sx = 1.0f, sy = 1.0f;
+  if (mode == 0 || mode == 3) {
+    sx = (2.0f * x0 + pw) / pw;
+    sy = (2.0f * y0 + ph) / ph;
+  } else if (mode == 2) {
+    sx = sy = x0 == 0.0f ? (2.0f * y0 + ph) / ph : (2.0f * x0 + pw) / pw;
+  }
+  float ox = (1.0f - sx) * 0.5f * float(picW) / sx;
+  float oy = (1.0f - sy) * 0.5f * float(picH) / sy;
+  D3DXMatrixScaling(&modeScale, sx, sy, 1.0f);
+  inverseModeScaleX = 1.0f / sx;
+  inverseModeScaleY = 1.0f / sy;
+  modeOffsetX = ox;
+  modeOffsetY = oy;
+  D3DXMatrixTranslation(&modeOffset, ox, oy, 0.0f);
+}
+
+void DS_View2D::DrawBars() {
+  if (mode != 1 || !g_currentDevice) return;
+  g_currentDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  g_currentDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
+  for (const auto& bar : bars) {
+    BindQuadSC(bar);
+    if (bar.vertexBuffer) g_currentDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
+  }
+  g_currentDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  g_currentDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+}
+
+void DS_View2D::ComposeWorld(const D3DXMATRIX& object, D3DXMATRIX& out) const {
+  out = object;
+  if (mode != 3) out *= panZoom;
+  out *= modeOffset;
+  out *= modeScale;
+  out *= placement;
+}
+
+void DS_View2D::SetWorldTransform(const D3DXMATRIX& object) {
+  D3DXMATRIX m;
+  ComposeWorld(object, m);
+  if (g_currentDevice) g_currentDevice->SetTransform(D3DTS_WORLD, &m);
+}
+
+void DS_View2D::GetWorldViewProjection(const D3DXMATRIX& object, D3DXMATRIX& out) const {
+  ComposeWorld(object, out);
+  out *= view;
+  out *= projection;
+}
+
+void DS_View2D::GetViewProjection(D3DXMATRIX& out) const {
+  if (mode == 3)
+    out = modeOffset * modeScale * placement;
+  else
+    out = placement;
+  out *= view;
+  out *= projection;
+}
+
+void DS_View2D::SetCameraTransform(float zoom, float panX, float panY) {
+  float ax = float(pictureWidth) * (1.0f - zoom) * 0.5f / zoom;
+  float ay = float(pictureHeight) * (1.0f - zoom) * 0.5f / zoom;
+  D3DXMATRIX t, s;
+  D3DXMatrixTranslation(&t, (panX + 1.0f) * ax, (panY + 1.0f) * ay, 0.0f);
+  D3DXMatrixScaling(&s, zoom, zoom, 1.0f);
+  D3DXMatrixMultiply(&panZoom, &t, &s);
+}
+
+float DS_View2D::GetOriginOffsetX() const {
+  D3DXMATRIX m = panZoom * modeOffset * modeScale;
+  return m._41 / m._11;
+}
+
+float DS_View2D::GetOriginOffsetY() const {
+  D3DXMATRIX m = panZoom * modeOffset * modeScale;
+  return m._42 / m._22;
+}
+
+void BindQuadSC(const DS_SimpleMesh<DX_V::SC>& quad) { BindVertices(quad); }
+
+void SetVirtualScreen(const DS_QuadCorners& pictureQuad, int32_t width, int32_t height, uint32_t pictureWidth,
+                      uint32_t pictureHeight) {
+  D3DSURFACE_DESC back;
+  GetBackBufferDesc(back);
+  DS_VirtualScreen& vs = *g_virtualScreen;
+  vs.backBufferScaleX = float(back.Width) / float(AtLeastOne(width));
+  vs.backBufferScaleY = float(back.Height) / float(AtLeastOne(height));
+  vs.pictureQuad = pictureQuad;
+  vs.pictureWidth = pictureWidth;
+  vs.pictureHeight = pictureHeight;
+}
+
+void InitScreenQuad(DS_QuadCorners& corners) {
+  static const float uv[4][2] = {{0.0f, 1.0f}, {0.0f, 0.0f}, {1.0f, 1.0f}, {1.0f, 0.0f}};
+  for (int i = 0; i < 4; ++i) corners.corner[i] = {0.0f, 0.0f, 1.0f, uv[i][0], uv[i][1]};
+}
+
+DS_QuadCorners RectangleQuad(float left, float top, float right, float bottom) {
+  DS_QuadCorners q;
+  InitScreenQuad(q);
+  q.corner[0].x = left, q.corner[0].y = bottom;
+  q.corner[1].x = left, q.corner[1].y = top;
+  q.corner[2].x = right, q.corner[2].y = bottom;
+  q.corner[3].x = right, q.corner[3].y = top;
+  return q;
+}
+
+void FitQuadToBackBuffer(DS_QuadCorners& corners) {
+  D3DSURFACE_DESC back;
+  GetBackBufferDesc(back);
+  float w = float(back.Width), h = float(back.Height);
+  corners = RectangleQuad(0.0f, 0.0f, w, h);
+}
+
+void FitQuadToImage(DS_QuadCorners& corners, const DS_TextureInfo& picture, int32_t width, int32_t height) {
+  InitScreenQuad(corners);
+  float W = float(width), H = float(height);
+  // A picture without size fills the target rather than making the corners NaN.
+  float a = picture.width && picture.height ? float(picture.height) / float(picture.width) : H / W;
+  float r = H / W;
+  float fw, fh, x0, y0;
+  if (r < a) {
+    fw = H / a;
+    fh = H;
+    x0 = (W - fw) * 0.5f;
+    y0 = 0.0f;
+  } else {
+    fw = W;
+    fh = W * a;
+    x0 = 0.0f;
+    y0 = (H - fh) * 0.5f;
+  }
+  corners = RectangleQuad(x0, y0, x0 + fw, y0 + fh);
+}
+
+void ScaleQuadToBackBuffer(DS_QuadCorners& corners, int32_t width, int32_t height) {
+  D3DSURFACE_DESC back;
+  GetBackBufferDesc(back);
+  float kx = float(back.Width) / float(AtLeastOne(width)), ky = float(back.Height) / float(AtLeastOne(height));
+  for (auto& c : corners.corner) {
+    c.x *= kx;
+    c.y *= ky;
+  }
+}

@@ -1,0 +1,85 @@
+#pragma once
+// Where a slide's picture lands on the screen: placement for the picture-position mode
+// (0 stretch, 1 fit with letterbox bars, 2 fill with cropping, 3 the stretch used while
+// the scene is captured), projection and view, the camera's pan/zoom, the bars, and the
+// matrix products drawing classes ask for. Plus the virtual screen that 2D objects
+// measure against, and the layout operations of screen quads.
+//
+// There is one view and one virtual screen per screen; g_view2D and g_virtualScreen point
+// at the current screen's pair (SelectView). Until a screen selects its own they point at
+// a process-wide default pair, so they are never null.
+#include <d3dx9.h>
+
+#include <cstdint>
+
+#include "runtime/Meshes.h"
+#include "runtime/Quads.h"
+
+class DS_View2D {
+ public:
+  enum Bar { kLeft, kRight, kTop, kBottom };
+
+  DS_View2D();
+
+  // Gives every bar a buffer: opaque black over the back buffer.
+  void CreateBars();
+  // Lays out bars, view, projection, placement and mode matrices for a target of
+  // width x height (back-buffer pixels unless exact) and installs world, view and
+  // projection on the device. A picture without size is placed as if it had the target's.
+  void Setup(int32_t width, int32_t height, const DS_TextureInfo& picture, int32_t newMode, bool exact);
+  void DrawBars();  // in fit mode only
+
+  // object x PZ x Tm x Sm x P (no PZ while capturing).
+  void ComposeWorld(const D3DXMATRIX& object, D3DXMATRIX& out) const;
+  void SetWorldTransform(const D3DXMATRIX& object);
+  void GetWorldViewProjection(const D3DXMATRIX& object, D3DXMATRIX& out) const;
+  void GetViewProjection(D3DXMATRIX& out) const;
+  // Zoom z about the point (pan + 1) / 2 of the way across the picture; pan in [-1, 1].
+  void SetCameraTransform(float zoom, float panX, float panY);
+  float GetOriginOffsetX() const;
+  float GetOriginOffsetY() const;
+
+  D3DXMATRIX placement;   // P: picture pixels onto the fitted rectangle
+  D3DXMATRIX world;       // identity after every Setup
+  D3DXMATRIX view;
+  D3DXMATRIX projection;
+  D3DXMATRIX modeScale;   // Sm
+  D3DXMATRIX modeOffset;  // Tm: makes Sm scale about the picture's centre
+  float inverseModeScaleX = 1.0f, inverseModeScaleY = 1.0f;
+  float modeOffsetX = 0.0f, modeOffsetY = 0.0f;
+  D3DXMATRIX panZoom;  // PZ
+  DS_SimpleMesh<DX_V::SC> bars[4];
+  int32_t mode = 1;
+  uint32_t pictureWidth = 0, pictureHeight = 0;
+  float fitRatioX = 1.0f, fitRatioY = 1.0f;
+};
+
+struct DS_VirtualScreen {
+  float backBufferScaleX = 0.0f;  // back-buffer width / target width
+  float backBufferScaleY = 0.0f;
+  DS_QuadCorners pictureQuad;     // the picture's fitted rectangle in back-buffer pixels
+  uint32_t pictureWidth = 0;
+  uint32_t pictureHeight = 0;
+};
+
+extern DS_View2D* g_view2D;
+extern DS_VirtualScreen* g_virtualScreen;
+// Makes a screen's pair current; null selects the process-wide default of that kind.
+void SelectView(DS_View2D* view, DS_VirtualScreen* screen);
+
+void BindQuadSC(const DS_SimpleMesh<DX_V::SC>& quad);
+// Fills *g_virtualScreen.
+void SetVirtualScreen(const DS_QuadCorners& pictureQuad, int32_t width, int32_t height, uint32_t pictureWidth,
+                      uint32_t pictureHeight);
+
+void InitScreenQuad(DS_QuadCorners& corners);
+// An axis-aligned rectangle in strip order, z 1, the texture coordinates of InitScreenQuad.
+DS_QuadCorners RectangleQuad(float left, float top, float right, float bottom);
+void FitQuadToBackBuffer(DS_QuadCorners& corners);
+// The largest rectangle of the picture's aspect centred in width x height.
+void FitQuadToImage(DS_QuadCorners& corners, const DS_TextureInfo& picture, int32_t width, int32_t height);
+void ScaleQuadToBackBuffer(DS_QuadCorners& corners, int32_t width, int32_t height);
+
+// A point in back-buffer pixels as picture pixels, through the current virtual screen's
+// picture quad and the current view's mode; (0, 0) while the quad has no area.
+D3DXVECTOR3 MapPointToCanvas(const D3DXVECTOR3& point);
