@@ -1,0 +1,42 @@
+// Picture-pixel hit tests of rectangle parameters, which go through the current view.
+#include <cmath>
+
+#include "document/MediaCompound.h"
+#include "runtime/DS_View2D.h"
+
+namespace {
+// A quad without area (before the first resize, or a picture without size) would make
+// the mapping divide by zero.
+bool PictureQuadHasArea(float width, float height) {
+  return width != 0.0f && height != 0.0f && std::isfinite(width) && std::isfinite(height);
+}
+float QuadWidth(const DS_QuadCorners& q) { return q.corner[3].x - q.corner[0].x; }
+float QuadHeight(const DS_QuadCorners& q) { return q.corner[2].y - q.corner[1].y; }
+}  // namespace
+
+D3DXVECTOR3 MapPointToCanvas(const D3DXVECTOR3& p) {
+  const DS_QuadCorners& q = g_virtualScreen->pictureQuad;
+  float width = QuadWidth(q), height = QuadHeight(q);
+  if (!PictureQuadHasArea(width, height)) return D3DXVECTOR3(0.0f, 0.0f, p.z);
+  float dx = p.x - q.corner[0].x;
+  float X = float(g_virtualScreen->pictureWidth) * dx;
+  X = X / width;
+  X = X * g_view2D->inverseModeScaleX;
+  X = X - g_view2D->modeOffsetX;
+  float dy = p.y - q.corner[1].y;
+  float Y = float(g_virtualScreen->pictureHeight) * dy;
+  Y = Y / height;
+  Y = Y * g_view2D->inverseModeScaleY;
+  Y = Y - g_view2D->modeOffsetY;
+  return D3DXVECTOR3(X, Y, p.z);
+}
+
+bool MediaRectangle::ContainsPoint(float px, float py) const {
+  const DS_QuadCorners& q = g_virtualScreen->pictureQuad;
+  if (!PictureQuadHasArea(QuadWidth(q), QuadHeight(q))) return false;
+  D3DXVECTOR3 p(g_virtualScreen->backBufferScaleX * px, g_virtualScreen->backBufferScaleY * py, 0.0f);
+  D3DXVECTOR3 c = MapPointToCanvas(p);
+  if (float(left.Value()) > c.x || float(right.Value()) < c.x) return false;
+  if (float(top.Value()) > c.y || float(bottom.Value()) < c.y) return false;
+  return true;
+}
