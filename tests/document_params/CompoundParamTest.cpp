@@ -1,0 +1,189 @@
+// Colour, rectangle and quad parameters, hit tests through the view, rounding.
+#include <gtest/gtest.h>
+
+#include <cfenv>
+
+#include "document/MediaCompound.h"
+#include "runtime/DS_View2D.h"
+#include "runtime/TextureHelpers.h"
+
+namespace {
+std::vector<uint8_t> Int32s(std::initializer_list<int32_t> values) {
+  std::vector<uint8_t> out;
+  for (int32_t v : values)
+    for (int i = 0; i < 4; ++i) out.push_back(uint8_t(uint32_t(v) >> (8 * i)));
+  return out;
+}
+
+struct Counter {
+  DS_ControlList controls;
+  int calls = 0;
+  void OnChange(const int&) { ++calls; }
+};
+
+// A 800 x 600 picture on a 1280 x 720 target: fitted at x 160..1120, scale 1.2.
+class HitTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SelectView(&view, &screen);
+    DS_TextureInfo picture;
+    MakeTextureInfo(800, 600, picture, nullptr);
+    view.Setup(1280, 720, picture, mode, true);
+    DS_QuadCorners q;
+    FitQuadToImage(q, picture, 1280, 720);
+    screen.pictureQuad = q;
+    screen.pictureWidth = 800;
+    screen.pictureHeight = 600;
+    screen.backBufferScaleX = screen.backBufferScaleY = 1.0f;
+    rect.left.Value() = 100;
+    rect.right.Value() = 200;
+    rect.top.Value() = 100;
+    rect.bottom.Value() = 200;
+  }
+  void TearDown() override { SelectView(nullptr, nullptr); }
+  void SetMode(int m) {
+    mode = m;
+    SetUp();
+  }
+
+  int mode = 1;
+  DS_View2D view;
+  DS_VirtualScreen screen;
+  MediaRectangle rect;
+};
+}  // namespace
+
+TEST(Colour, HoldsItsInitialValueWithHistory) {
+  MediaColor c(0x00336699ul);
+  EXPECT_EQ(c.Value(), 0x00336699ul);
+  EXPECT_EQ(c.History().SavedValue(), 0x00336699ul);
+  c.SetValue(0x00FFFFFFul);
+  EXPECT_EQ(c.History().SavedValue(), 0x00FFFFFFul);
+}
+
+TEST(Rectangle, ReadStoresDirectlyAndWriteMirrorsIt) {
+  MediaRectangle r;
+  EXPECT_EQ(r.left.Value(), 0);
+  EXPECT_EQ(r.y.Value(), 0);
+  Counter counter;
+  counter.controls.SetOwner(&counter);
+  counter.controls.SetUnderConstruction(false);
+  DS_FunLightCtrl<int, Counter>::Bind(counter.controls, r.left, &Counter::OnChange);
+  ASSERT_EQ(counter.calls, 1);
+
+  auto bytes = Int32s({-5, 640, 7, 480, -12, 33});
+  ResourceBuffer buffer(bytes.data(), bytes.size());
+  DS_IOF_R<ResourceBuffer> reader(&buffer);
+  DS_IOF_Virtual* in = &reader;
+  r.Read(in);
+  EXPECT_EQ(r.left.Value(), -5);
+  EXPECT_EQ(r.right.Value(), 640);
+  EXPECT_EQ(r.top.Value(), 7);
+  EXPECT_EQ(r.bottom.Value(), 480);
+  EXPECT_EQ(r.x.Value(), -12);
+  EXPECT_EQ(r.y.Value(), 33);
+  EXPECT_EQ(buffer.Remaining(), 0u);
+  EXPECT_EQ(counter.calls, 1);                // nobody told
+  EXPECT_EQ(r.left.History().SavedValue(), 0);  // no history refreshed
+
+  DS_IOF_W writer;
+  DS_IOF_Virtual* out = &writer;
+  r.Write(out);
+  EXPECT_EQ(writer.Bytes(), bytes);
+
+  MediaRectangle copy;
+  copy.AssignValues(r);
+  EXPECT_EQ(copy.right.Value(), 640);
+  EXPECT_EQ(copy.right.History().SavedValue(), 640);
+  EXPECT_EQ(copy.x.Value(), -12);
+}
+
+TEST(Rectangle, ShortRecordThrowsTheLoadError) {
+  auto bytes = Int32s({1, 2, 3});
+  ResourceBuffer buffer(bytes.data(), bytes.size());
+  DS_IOF_R<ResourceBuffer> reader(&buffer);
+  DS_IOF_Virtual* in = &reader;
+  MediaRectangle r;
+  EXPECT_THROW(r.Read(in), DS_LoadError);
+}
+
+TEST(Quad, ReadsTwelveFloats) {
+  DS_IOF_W writer;
+  DS_IOF_Virtual* out = &writer;
+  for (int i = 0; i < 12; ++i) writer.WriteFloat(float(i) + 0.5f);
+  ResourceBuffer buffer(writer.Bytes().data(), writer.Bytes().size());
+  DS_IOF_R<ResourceBuffer> reader(&buffer);
+  DS_IOF_Virtual* in = &reader;
+  MediaQuad q;
+  EXPECT_EQ(q.corners[2].Value().y, 0.0f);
+  q.Read(in);
+  EXPECT_EQ(q.corners[0].Value().x, 0.5f);
+  EXPECT_EQ(q.corners[1].Value().z, 5.5f);
+  EXPECT_EQ(q.corners[3].Value().z, 11.5f);
+  EXPECT_EQ(buffer.Remaining(), 0u);
+  DS_IOF_W again;
+  DS_IOF_Virtual* out2 = &again;
+  q.Write(out2);
+  EXPECT_EQ(again.Bytes(), writer.Bytes());
+  (void)out;
+}
+
+TEST_F(HitTest, MapsBackBufferPixelsToPicturePixels) {
+  D3DXVECTOR3 p = MapPointToCanvas(D3DXVECTOR3(160.0f + 1.2f * 100, 1.2f * 100, 3.0f));
+  EXPECT_FLOAT_EQ(p.x, 100.0f);
+  EXPECT_FLOAT_EQ(p.y, 100.0f);
+  EXPECT_EQ(p.z, 3.0f);
+  p = MapPointToCanvas(D3DXVECTOR3(1120.0f, 720.0f, 0.0f));
+  EXPECT_FLOAT_EQ(p.x, 800.0f);
+  EXPECT_FLOAT_EQ(p.y, 600.0f);
+}
+
+TEST_F(HitTest, StretchModeMapsTheScreenEdgesToThePictureEdges) {
+  SetMode(0);
+  D3DXVECTOR3 p = MapPointToCanvas(D3DXVECTOR3(0.0f, 0.0f, 0.0f));
+  EXPECT_NEAR(p.x, 0.0f, 1e-3);
+  EXPECT_NEAR(p.y, 0.0f, 1e-3);
+  p = MapPointToCanvas(D3DXVECTOR3(1280.0f, 720.0f, 0.0f));
+  EXPECT_NEAR(p.x, 800.0f, 1e-3);
+  EXPECT_NEAR(p.y, 600.0f, 1e-3);
+}
+
+TEST_F(HitTest, EdgesAreInclusive) {
+  EXPECT_TRUE(rect.ContainsPoint(280.0f, 120.0f));   // exactly (100, 100)
+  EXPECT_TRUE(rect.ContainsPoint(400.0f, 240.0f));   // exactly (200, 200)
+  EXPECT_TRUE(rect.ContainsPoint(340.0f, 180.0f));   // inside
+  EXPECT_FALSE(rect.ContainsPoint(279.0f, 180.0f));  // left of it
+  EXPECT_FALSE(rect.ContainsPoint(340.0f, 241.0f));  // below it
+}
+
+TEST_F(HitTest, BackBufferScaleAppliesToThePoint) {
+  screen.backBufferScaleX = screen.backBufferScaleY = 2.0f;
+  EXPECT_TRUE(rect.ContainsPoint(140.0f, 60.0f));  // (280, 120) on the back buffer
+  EXPECT_FALSE(rect.ContainsPoint(280.0f, 120.0f));
+}
+
+TEST_F(HitTest, ReversedRectangleContainsNothing) {
+  rect.left.Value() = 200;
+  rect.right.Value() = 100;
+  for (float x = 200.0f; x < 500.0f; x += 7.0f) EXPECT_FALSE(rect.ContainsPoint(x, 180.0f));
+}
+
+TEST_F(HitTest, DegeneratePictureQuadMapsToTheOriginAndContainsNothing) {
+  rect.left.Value() = -10;
+  rect.top.Value() = -10;  // the origin lies inside
+  screen.pictureQuad = DS_QuadCorners{};
+  D3DXVECTOR3 p = MapPointToCanvas(D3DXVECTOR3(50.0f, 60.0f, 1.0f));
+  EXPECT_EQ(p.x, 0.0f);
+  EXPECT_EQ(p.y, 0.0f);
+  EXPECT_FALSE(rect.ContainsPoint(50.0f, 60.0f));
+  EXPECT_FALSE(rect.ContainsPoint(0.0f, 0.0f));
+}
+
+TEST(Rounding, NearestWithTiesToEven) {
+  ASSERT_EQ(std::fegetround(), FE_TONEAREST);
+  struct Case {
+    float v;
+    int expected;
+  } cases[] = {{2.5f, 2}, {3.5f, 4}, {-2.5f, -2}, {1.4f, 1}, {-1.6f, -2}, {0.0f, 0}, {1e6f + 0.5f, 1000000}};
+  for (const auto& c : cases) EXPECT_EQ(RoundToInt(c.v), c.expected) << c.v;
+}

@@ -1,0 +1,214 @@
+// Pictures and .x meshes from memory, files and the program's "DDS" resources.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include "runtime/MeshLoading.h"
+#include "runtime/TextureHelpers.h"
+#include "tests/runtime/RuntimeTestUtil.h"
+#include "tests/support/TestDevice.h"
+
+namespace {
+std::vector<char> ReadFile(const char* name) {
+  std::ifstream f(name, std::ios::binary);
+  return std::vector<char>(std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>());
+}
+
+struct PictureCase {
+  const char* file;
+  WORD resource;
+  UINT width, height;
+  Rgba colour;
+};
+// D3DX_DEFAULT asks D3DX for the file's size rounded up to powers of two; the image info
+// keeps the file's own size, which is what the texture infos record.
+UINT NextPow2(UINT v) {
+  UINT p = 1;
+  while (p < v) p <<= 1;
+  return p;
+}
+const PictureCase kPictures[] = {
+    {"picture.png", 101, 48, 32, {255, 0, 0, 0}},
+    {"picture.jpg", 102, 40, 24, {0, 255, 0, 0}},
+    {"picture.dds", 103, 32, 16, {0, 0, 255, 0}},
+};
+
+Rgba CentreTexel(IDirect3DTexture9* t) {
+  UINT w = 0, h = 0;
+  auto px = ReadTexture(t, &w, &h);
+  if (px.empty()) return {-1, -1, -1, -1};
+  return TestDevice::At(px, int(w), int(w / 2), int(h / 2));
+}
+
+class Loading : public ::testing::Test {
+ protected:
+  void SetUp() override { ASSERT_TRUE(dev.Ok()); }
+  TestDevice dev{64, 64};
+};
+}  // namespace
+
+TEST_F(Loading, PicturesFromMemoryReportTheirSize) {
+  for (const auto& c : kPictures) {
+    auto bytes = ReadFile(c.file);
+    ASSERT_FALSE(bytes.empty()) << c.file;
+    D3DXIMAGE_INFO info{};
+    ComRef<IDirect3DTexture9> tex;
+    ASSERT_EQ(LoadTextureFromMemory(bytes.data(), UINT(bytes.size()), &info, tex), S_OK) << c.file;
+    ASSERT_TRUE(tex);
+    EXPECT_EQ(info.Width, c.width) << c.file;
+    EXPECT_EQ(info.Height, c.height) << c.file;
+    D3DSURFACE_DESC desc;
+    tex->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, NextPow2(c.width)) << c.file;
+    EXPECT_EQ(desc.Height, NextPow2(c.height)) << c.file;
+    EXPECT_EQ(desc.Pool, D3DPOOL_MANAGED);
+    EXPECT_EQ(tex->GetLevelCount(), 1u);
+    EXPECT_TRUE(Near(CentreTexel(tex.Get()), c.colour, 6)) << c.file;
+  }
+}
+
+TEST_F(Loading, PicturesFromTheProgramsResources) {
+  for (const auto& c : kPictures) {
+    ComRef<IDirect3DTexture9> tex;
+    ASSERT_EQ(LoadTextureFromResource(tex, c.resource, false), S_OK) << c.file;
+    D3DSURFACE_DESC desc;
+    tex->GetLevelDesc(0, &desc);
+    EXPECT_EQ(desc.Width, NextPow2(c.width)) << c.file;
+    EXPECT_EQ(desc.Height, NextPow2(c.height)) << c.file;
+    EXPECT_EQ(tex->GetLevelCount(), 1u);
+    EXPECT_TRUE(Near(CentreTexel(tex.Get()), c.colour, 6)) << c.file;
+
+    ComRef<IDirect3DTexture9> mipped;
+    ASSERT_EQ(LoadTextureFromResource(mipped, c.resource, true), S_OK);
+    EXPECT_GT(mipped->GetLevelCount(), 1u) << c.file;
+
+    D3DXIMAGE_INFO info{};
+    ComRef<IDirect3DTexture9> fromModule;
+    ASSERT_EQ(LoadTextureFromModule(GetModuleHandleW(nullptr), c.resource, fromModule, &info), S_OK);
+    EXPECT_EQ(info.Width, c.width);
+    EXPECT_EQ(info.Height, c.height);
+
+    DS_TextureInfo ti;
+    MakeTextureInfo(info.Width, info.Height, ti, fromModule.Get());
+    EXPECT_FLOAT_EQ(ti.aspect, float(c.height) / float(c.width));
+  }
+}
+
+TEST_F(Loading, MissingOrUndecodablePicturesLeaveTheReferenceAsItWas) {
+  ComRef<IDirect3DTexture9> none;
+  EXPECT_EQ(LoadTextureFromResource(none, 999, false), E_FAIL);
+  EXPECT_FALSE(none);
+  EXPECT_EQ(LoadTextureFromModule(GetModuleHandleW(nullptr), 999, none, nullptr), E_FAIL);
+  EXPECT_FALSE(none);
+
+  ComRef<IDirect3DTexture9> held = MakeTexture(2, 2, [](UINT, UINT) { return 0u; });
+  IDirect3DTexture9* before = held.Get();
+  EXPECT_EQ(LoadTextureFromResource(held, 999, true), E_FAIL);
+  EXPECT_EQ(held.Get(), before);
+  const char junk[] = "certainly not a picture";
+  HRESULT hr = LoadTextureFromMemory(junk, sizeof junk, nullptr, held);
+  EXPECT_TRUE(FAILED(hr));
+  EXPECT_EQ(held.Get(), before);
+  EXPECT_EQ(LoadTextureFromMemory(nullptr, 0, nullptr, held), E_FAIL);
+  EXPECT_EQ(held.Get(), before);
+}
+
+TEST_F(Loading, SavingAsDdsGivesDdsBytesOrAFailureWithoutBuffer) {
+  auto tex = MakeTexture(8, 8, [](UINT, UINT) { return 0xFF808080u; });
+  ComRef<ID3DXBuffer> out;
+  HRESULT hr = SaveTextureToDds(tex.Get(), out);
+  if (SUCCEEDED(hr)) {
+    ASSERT_TRUE(out);
+    ASSERT_GE(out->GetBufferSize(), 4u);
+    EXPECT_EQ(std::memcmp(out->GetBufferPointer(), "DDS ", 4), 0);
+  } else {
+    EXPECT_FALSE(out);  // Wine's D3DX does not write DDS textures
+  }
+  EXPECT_EQ(SaveTextureToDds(nullptr, out), E_POINTER);
+}
+
+TEST_F(Loading, BackBufferDescription) {
+  D3DSURFACE_DESC desc;
+  GetBackBufferDesc(desc);
+  EXPECT_EQ(desc.Width, 64u);
+  EXPECT_EQ(desc.Height, 64u);
+  g_currentDevice = nullptr;
+  GetBackBufferDesc(desc);
+  EXPECT_EQ(desc.Width, 0u);
+  EXPECT_EQ(desc.Height, 0u);
+  g_currentDevice = dev.Device();
+}
+
+namespace {
+void ExpectCube(const DS_MeshRecord& m) {
+  EXPECT_EQ(m.vertexCount, 24u);
+  EXPECT_EQ(m.faceCount, 12u);
+  EXPECT_NEAR(m.boundingRadius, 1.732f, 1e-3);
+  EXPECT_NEAR(m.boundingCentre.x, 0.0f, 1e-5);
+  EXPECT_NEAR(m.boundingCentre.y, 0.0f, 1e-5);
+  EXPECT_NEAR(m.boundingCentre.z, 0.0f, 1e-5);
+  ASSERT_TRUE(m.vertexBuffer);
+  ASSERT_TRUE(m.indexBuffer);
+  D3DVERTEXBUFFER_DESC vd;
+  m.vertexBuffer->GetDesc(&vd);
+  EXPECT_EQ(vd.Size, 24u * 32u);
+  EXPECT_EQ(vd.Pool, D3DPOOL_MANAGED);
+  D3DINDEXBUFFER_DESC id;
+  m.indexBuffer->GetDesc(&id);
+  EXPECT_EQ(id.Size, 12u * 3u * 2u);
+  EXPECT_EQ(id.Format, D3DFMT_INDEX16);
+  // Positions and normals as the layout holds them: every corner at distance sqrt 3,
+  // every normal of unit length.
+  void* p = nullptr;
+  ASSERT_TRUE(SUCCEEDED(m.vertexBuffer->Lock(0, 0, &p, D3DLOCK_READONLY)));
+  auto* v = static_cast<const DX_V::PNT*>(p);
+  for (int i = 0; i < 24; ++i) {
+    EXPECT_NEAR(v[i].x * v[i].x + v[i].y * v[i].y + v[i].z * v[i].z, 3.0f, 1e-4);
+    EXPECT_NEAR(v[i].nx * v[i].nx + v[i].ny * v[i].ny + v[i].nz * v[i].nz, 1.0f, 1e-4);
+  }
+  m.vertexBuffer->Unlock();
+}
+}  // namespace
+
+TEST_F(Loading, CubeMeshFromFileMemoryAndResource) {
+  DS_MeshRecord fromFile, fromMemory, fromResource;
+  EXPECT_EQ(LoadMeshFromFile(L"cube.x", 32, fromFile), S_OK);
+  ExpectCube(fromFile);
+  auto bytes = ReadFile("cube.x");
+  ASSERT_FALSE(bytes.empty());
+  EXPECT_EQ(LoadMeshFromMemory(bytes.data(), UINT(bytes.size()), 32, fromMemory), S_OK);
+  ExpectCube(fromMemory);
+  EXPECT_EQ(LoadMeshFromResource(nullptr, 110, 32, fromResource), S_OK);
+  ExpectCube(fromResource);
+}
+
+TEST_F(Loading, MissingOrBrokenMeshesGiveAnEmptyRecord) {
+  DS_MeshRecord m;
+  ASSERT_EQ(LoadMeshFromResource(nullptr, 110, 32, m), S_OK);
+  ASSERT_EQ(m.vertexCount, 24u);
+
+  // A failure also empties a record that held a mesh before.
+  EXPECT_TRUE(FAILED(LoadMeshFromFile(L"no-such-mesh.x", 32, m)));
+  EXPECT_EQ(m.vertexCount, 0u);
+  EXPECT_FALSE(m.vertexBuffer);
+  EXPECT_FALSE(m.indexBuffer);
+
+  std::string broken = "xof 0303txt 0032\nMesh Broken {\n 3;\n 0.0;0.0;";
+  EXPECT_TRUE(FAILED(LoadMeshFromMemory(broken.data(), UINT(broken.size()), 32, m)));
+  EXPECT_EQ(m.vertexCount, 0u);
+  const char junk[] = "not a mesh at all";
+  EXPECT_TRUE(FAILED(LoadMeshFromMemory(junk, sizeof junk, 32, m)));
+  EXPECT_EQ(m.vertexCount, 0u);
+  EXPECT_TRUE(FAILED(LoadMeshFromMemory(nullptr, 0, 32, m)));
+  EXPECT_TRUE(FAILED(LoadMeshFromResource(nullptr, 999, 32, m)));
+  EXPECT_EQ(m.vertexCount, 0u);
+  EXPECT_TRUE(FAILED(LoadMeshFromResource(nullptr, 101, 32, m)));  // a picture, not a mesh
+  EXPECT_EQ(m.vertexCount, 0u);
+  // More bytes per vertex than the layout has would read past the mesh's buffer.
+  EXPECT_EQ(LoadMeshFromResource(nullptr, 110, 64, m), E_INVALIDARG);
+  EXPECT_EQ(m.vertexCount, 0u);
+}
