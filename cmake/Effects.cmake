@@ -78,3 +78,34 @@ function(tevrana_copy_resource_module target module)
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
     VERBATIM)
 endfunction()
+
+# tevrana_picture_package(<target> OUTPUT <file> FRAMES <time> <picture> ...)
+# Packs pictures (with their frame times in seconds) into one picture package file at build
+# time, for a "DDS" entry of a resource module. Pictures made by the build in the same folder
+# are picked up as file dependencies.
+function(tevrana_picture_package target)
+  cmake_parse_arguments(ARG "" "OUTPUT" "FRAMES" ${ARGN})
+  get_filename_component(output ${ARG_OUTPUT} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
+  set(args "")
+  set(deps "")
+  list(LENGTH ARG_FRAMES n)
+  math(EXPR rest "${n} % 2")
+  if(NOT rest EQUAL 0 OR n EQUAL 0)
+    message(FATAL_ERROR "tevrana_picture_package(${target}): FRAMES must be pairs of time and picture")
+  endif()
+  math(EXPR last "${n} - 1")
+  foreach(i RANGE 0 ${last} 2)
+    math(EXPR j "${i} + 1")
+    list(GET ARG_FRAMES ${i} time)
+    list(GET ARG_FRAMES ${j} picture)
+    get_filename_component(picture ${picture} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_BINARY_DIR})
+    list(APPEND args ${time} ${picture})
+    list(APPEND deps ${picture})
+  endforeach()
+  add_custom_command(OUTPUT ${output}
+    COMMAND picpack ${output} ${args}
+    DEPENDS picpack ${deps}
+    COMMENT "Packing pictures into ${ARG_OUTPUT}"
+    VERBATIM)
+  add_custom_target(${target} ALL DEPENDS ${output})
+endfunction()
