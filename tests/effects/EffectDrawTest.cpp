@@ -169,3 +169,61 @@ TEST_F(EffectDraw, SecondPassAddsOnTopOfTheFirst) {
 }
 
 }  // namespace
+
+namespace {
+
+// The shipped background-copy effect on the fixed-function vertex path the brushes use: the
+// picture, moved by "offset", painted where the alpha mask is set.
+TEST(BackgroundCopyEffect, CopiesTheShiftedPictureInsideTheMask) {
+  TestDevice dev(kSize, kSize);
+  ASSERT_TRUE(dev.Ok());
+  auto effect = CreateEffectFromBytes(dev.Device(), ReadFileBytes(BACKGROUND_COPY_EFFECT));
+  ASSERT_TRUE(effect);
+  auto picture = MakeQuadrants(dev.Device());
+  ComRef<IDirect3DTexture9> mask;  // A8: opaque on the left half only
+  ASSERT_EQ(dev.Device()->CreateTexture(kSize, kSize, 1, 0, D3DFMT_A8, D3DPOOL_MANAGED, mask.Put(), nullptr), D3D_OK);
+  D3DLOCKED_RECT lr;
+  mask->LockRect(0, &lr, nullptr, 0);
+  for (int y = 0; y < kSize; ++y)
+    for (int x = 0; x < kSize; ++x) static_cast<uint8_t*>(lr.pBits)[y * lr.Pitch + x] = x < kSize / 2 ? 255 : 0;
+  mask->UnlockRect(0);
+  effect->SetTexture("Background", picture.Get());
+  effect->SetTexture("Mask", mask.Get());
+
+  auto draw = [&](const char* technique) {
+    const QuadVertex quad[4] = {
+        {-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
+    IDirect3DDevice9* d = dev.Device();
+    dev.Clear(kClear);
+    d->SetRenderState(D3DRS_LIGHTING, FALSE);
+    effect->SetTechnique(technique);
+    d->BeginScene();
+    d->SetVertexShader(nullptr);
+    d->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
+    UINT passes = 0;
+    effect->Begin(&passes, 0);
+    for (UINT p = 0; p < passes; ++p) {
+      effect->BeginPass(p);
+      d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(QuadVertex));
+      effect->EndPass();
+    }
+    effect->End();
+    d->EndScene();
+    return dev.ReadBack();
+  };
+
+  for (const char* technique : {"Main", "MainFX"}) {
+    SCOPED_TRACE(technique);
+    auto px = draw(technique);
+    EXPECT_TRUE(Near(TestDevice::At(px, kSize, kLeft, kTop), Rgba{255, 0, 0, 0}, 3));
+    EXPECT_TRUE(Near(TestDevice::At(px, kSize, kLeft, kBottom), Rgba{0, 0, 255, 0}, 3));
+    EXPECT_TRUE(Near(TestDevice::At(px, kSize, kRight, kTop), Rgba{10, 20, 30, 0}, 3));  // outside the mask
+  }
+  const float offset[2] = {0.5f, 0.0f};
+  ASSERT_EQ(effect->SetFloatArray("offset", offset, 2), D3D_OK);
+  auto px = draw("Main");
+  EXPECT_TRUE(Near(TestDevice::At(px, kSize, kLeft, kTop), Rgba{0, 255, 0, 0}, 3));
+  EXPECT_TRUE(Near(TestDevice::At(px, kSize, kRight, kTop), Rgba{10, 20, 30, 0}, 3));
+}
+
+}  // namespace

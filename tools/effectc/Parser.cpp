@@ -224,6 +224,13 @@ class Parser {
     return value;
   }
 
+  // A render or sampler state of the loader's table with its value.
+  void ParseTableState(State& s, const StateInfo& info) {
+    s.id = info.id;
+    s.type.code = info.kind == ValueKind::Float ? TypeCode::Float : TypeCode::Int;
+    s.value = ParseStateValue(info.kind, info.name);
+  }
+
   void CheckUnique(std::vector<State>& states, const State& s, const std::string& name) {
     for (auto& o : states)
       if (o.id == s.id && o.index == s.index) throw CompileError(s.line, "state " + name + " set twice");
@@ -291,9 +298,7 @@ class Parser {
       } else {
         auto info = FindSamplerState(name.text);
         if (!info) throw CompileError(name.line, "unknown sampler state '" + name.text + "'");
-        s.id = info->id;
-        s.type.code = info->kind == ValueKind::Float ? TypeCode::Float : TypeCode::Int;
-        s.value = ParseStateValue(info->kind, info->name);
+        ParseTableState(s, *info);
       }
       Expect(";");
       CheckUnique(p.sampler, s, name.text);
@@ -371,9 +376,7 @@ class Parser {
     } else {
       auto info = FindRenderState(name.text);
       if (!info) throw CompileError(name.line, "unknown render state '" + name.text + "'");
-      s.id = info->id;
-      s.type.code = info->kind == ValueKind::Float ? TypeCode::Float : TypeCode::Int;
-      s.value = ParseStateValue(info->kind, info->name);
+      ParseTableState(s, *info);
       Expect(";");
     }
     CheckUnique(pass.states, s, name.text);
