@@ -1,0 +1,61 @@
+# /s on two monitors: its own Xvfb with one wide screen split into two monitors, in a copy
+# of the Wine prefix that takes its monitors from Xinerama (UseXRandR=N), so that other
+# tests keep their display and settings. One topmost window covers each monitor, the
+# cursor is hidden, and the run ends on a key and on the sixth mouse move.
+source "$(dirname "$0")/e2e_common.sh" "$@"
+# The X cursor probe, built for this machine.
+cc -O1 "$HERE/x_cursor.c" -o "$WORK/x_cursor" -lX11 -lXfixes || fail "cannot build the X cursor probe"
+
+two_monitor_setup() {
+  xrandr --setmonitor M1 800/211x600/158+0+0 screen >/dev/null || fail "xrandr M1"
+  xrandr --setmonitor M2 800/211x600/158+800+0 none >/dev/null || fail "xrandr M2"
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+}
+private_display 1600x600x24 two_monitor_setup
+
+monitors=$(probe monitors)
+echo "$monitors"
+[ "$(echo "$monitors" | grep -c '^monitor ')" = 2 ] || fail "Wine does not see two monitors"
+echo "$monitors" | grep -qx 'monitor rect=0,0,800,600' || fail "first monitor"
+echo "$monitors" | grep -qx 'monitor rect=800,0,1600,600' || fail "second monitor"
+
+two_windows() { [ "$(saver_window_count)" = 2 ]; }
+
+# Run 1: coverage, cursor, a key ends it.
+xsetroot -solid red
+xdotool mousemove 400 300
+start_saver /s
+wait_until 30 two_windows || fail "expected two full-screen windows: $(probe windows)"
+sleep 1.5
+windows=$(probe windows)
+echo "$windows"
+echo "$windows" | grep -q 'rect=0,0,800,600 client=800x600 visible=1 topmost=1 popup=1' || fail "no window over monitor 1"
+echo "$windows" | grep -q 'rect=800,0,1600,600 client=800x600 visible=1 topmost=1 popup=1' || fail "no window over monitor 2"
+screenshot "$WORK/full.png"
+for geometry in 800x600+0+0 800x600+800+0; do
+  black=$(region_share "$WORK/full.png" "$geometry" black)
+  [ "$black" -ge 99 ] || fail "monitor $geometry is not covered ($black% black)"
+done
+cursor=$("$WORK/x_cursor")
+echo "$cursor"
+case "$cursor" in *"visible=0"*) ;; *) fail "the cursor is shown over the screensaver" ;; esac
+saver_running || fail "the screensaver ended by itself"
+xdotool key space
+expect_saver_exit 10 "a key"
+
+# Run 2: mouse moves. Five moves to new positions are tolerated, the sixth ends the run;
+# the window's own first mouse message (at the pointer, without any input) may be the first.
+start_saver /s
+wait_until 30 two_windows || fail "expected two full-screen windows again"
+sleep 1.5
+for i in 1 2 3 4; do
+  xdotool mousemove $((100 + i * 37)) $((100 + i * 23))
+  sleep 0.4
+done
+saver_running || fail "four mouse moves ended the run"
+for i in 5 6; do
+  xdotool mousemove $((100 + i * 37)) $((100 + i * 23))
+  sleep 0.4
+done
+expect_saver_exit 10 "the sixth mouse move"
+echo "passed"
