@@ -334,7 +334,10 @@ void ReadGuidString(DS_IOF_Holder stream, GUID& guid) {
 
 // ---- Sequences through the stream --------------------------------------------------------
 
-void ReadFileRecordVector(DS_IOF_Holder stream, std::vector<DS_FileRecord>& out) {
+namespace {
+// Count (int32), then that many records appended in order, each read into a fresh record.
+template <class Container>
+void AppendFileRecords(DS_IOF_Holder stream, Container& out) {
   int32_t count = 0;
   stream->ReadInt(count);
   if (count <= 0) return;
@@ -345,6 +348,9 @@ void ReadFileRecordVector(DS_IOF_Holder stream, std::vector<DS_FileRecord>& out)
     out.push_back(std::move(record));
   }
 }
+}  // namespace
+
+void ReadFileRecordVector(DS_IOF_Holder stream, std::vector<DS_FileRecord>& out) { AppendFileRecords(stream, out); }
 
 void WriteFileRecordVector(DS_IOF_Holder stream, const std::vector<DS_FileRecord>& records) {
   const int32_t count = int32_t(records.size());
@@ -352,17 +358,7 @@ void WriteFileRecordVector(DS_IOF_Holder stream, const std::vector<DS_FileRecord
   for (const DS_FileRecord& r : records) stream->WriteFileRecord(r);
 }
 
-void ReadFileRecordList(DS_IOF_Holder stream, std::list<DS_FileRecord>& out) {
-  int32_t count = 0;
-  stream->ReadInt(count);
-  if (count <= 0) return;
-  RequireCountFits(stream, count, kMinFileRecordBytes, "document stream: file-record count too large");
-  for (int32_t i = 0; i < count; ++i) {
-    DS_FileRecord record;
-    stream->ReadFileRecord(record);
-    out.push_back(std::move(record));
-  }
-}
+void ReadFileRecordList(DS_IOF_Holder stream, std::list<DS_FileRecord>& out) { AppendFileRecords(stream, out); }
 
 void ReadFloatVector(DS_IOF_Holder stream, std::vector<float>& out) {
   int32_t count = 0;

@@ -30,8 +30,6 @@ Bytes Units(const std::string& ascii) {
   return out;
 }
 
-Bytes Repeat(uint8_t b, size_t n) { return Bytes(n, b); }
-
 struct EncodingCase {
   const char* name;
   Bytes bytes;
