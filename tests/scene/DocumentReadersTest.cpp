@@ -21,8 +21,8 @@ struct Row {
 
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
-    // e.g. {L"DS_2D_Light", Family::Light}, {L"DS_SlideContainer", Family::Slide},
-    //      {L"DS_FireFX", Family::Item}
+    {L"DS_2D_Light", Family::Light},
+    {L"DS_SlideContainer", Family::Slide},
 };
 
 template <class Registry>
