@@ -32,5 +32,5 @@ HRESULT CMoireScreensaver::AcceptDeviceCaps(const D3DCAPS9& caps, DWORD, D3DFORM
 void CMoireScreensaver::ActivateScreen(unsigned screen) {
   currentScene = &scenes[screen];
   g_currentDevice = currentDevice;
-  if (currentScene->resourceManager) g_docResManager = currentScene->resourceManager;
+  currentScene->MakeCurrent();
 }

@@ -1,8 +1,11 @@
 #pragma once
 // What the application keeps per screen: its own copy of the scene document (slide show and
-// resource manager) and the position in the music playlist.
+// resource manager), its own 2D view and virtual screen, and the position in the music
+// playlist.
 #include <windows.h>
 #include <cstddef>
+
+#include "runtime/DS_View2D.h"
 
 class DS_SlideShow_Light;
 class DS_DocResManager;
@@ -16,9 +19,18 @@ class ScreenScene {
   // then runs the music step.
   void AcquireScene();
   void AdvanceSlideShow(float appTime);
+  // End of a file (EC_COMPLETE) plays the next item; every other code is ignored.
   void OnMusicEvent(long eventCode);
+  // Plays the item at the playlist position with the stored volume and moves on, wrapping
+  // after the last item; an empty list plays nothing.
+  void MusicStep();
+  // Makes this screen's view, virtual screen, resource manager and cache the current ones,
+  // so that its scene draws only with its own device's resources.
+  void MakeCurrent();
 
   DS_SlideShow_Light* root = nullptr;            // null until the first acquisition
   DS_DocResManager* resourceManager = nullptr;  // null until the first acquisition
   size_t playlistPosition = 0;                  // the audio item to play next
+  DS_View2D view;
+  DS_VirtualScreen virtualScreen;
 };

@@ -1,0 +1,123 @@
+#include "runtime/DS_SlideShow_Light.h"
+
+#include "document/CurrentDevice.h"
+#include "document/ReaderRegistry.h"
+#include "runtime/DS_View2D.h"
+#include "runtime/Quads.h"
+
+namespace {
+constexpr wchar_t kClassName[] = L"DS_SlideShow_Light";
+constexpr int32_t kVersion = 1;
+}  // namespace
+
+DS_SlideShow_Light::~DS_SlideShow_Light() {
+  fader_.reset();
+  audioFiles.clear();
+  slides.clear();
+  current.Release();
+}
+
+void DS_SlideShow_Light::ActivateSlide() {
+  DS_SlideContainer* slide = current.Get();
+  if (!slide) return;
+  if (g_currentDevice) {
+    ComRef<IDirect3DSurface9> backBuffer;
+    D3DSURFACE_DESC desc{};
+    if (SUCCEEDED(g_currentDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Put())) &&
+        SUCCEEDED(backBuffer->GetDesc(&desc)) && desc.Width != 0)
+      slide->Resize(int32_t(desc.Width), int32_t(desc.Height));
+  }
+  if (slide->light) slide->light->ResetCameraDrift();
+  slide->AcquireDeviceResources();
+}
+
+int DS_SlideShow_Light::Update(float t) {
+  if (!current) {
+    if (slides.empty() || !slides[0]) return 0;
+    current = slides[0];
+    slideStart = t - float(current->fadeIn.Value());
+    ActivateSlide();
+    fader_ = std::make_unique<DS_SimpleMesh<DX_V::SC>>();
+    CreateQuadSC(*fader_);
+    DS_QuadCorners corners;
+    FitQuadToBackBuffer(corners);
+    FillQuadSC(*fader_, 0, corners);
+    fade_ = 0.0f;
+  } else if (slides.size() >= 2) {
+    // The timing of the slide shown when this update began; a switch keeps it for the
+    // rest of the update.
+    const unsigned fi = current->fadeIn.Value();
+    const unsigned fo = current->fadeOut.Value();
+    const unsigned sh = current->showTime.Value();
+    const float e = t - slideStart;
+    if (e > float(uint32_t(fi + sh + fo))) {
+      current = slides[size_t(nextIndex)];
+      slideStart = t;
+      nextIndex = size_t(nextIndex) + 1 < slides.size() ? nextIndex + 1 : 0;
+      ActivateSlide();
+    }
+    const float a = t - slideStart;
+    if (a < float(fi))
+      fade_ = (float(fi) - a) / float(fi);
+    else if (a <= float(fi + sh))
+      fade_ = 0.0f;
+    else
+      fade_ = (a - float(fi) - float(sh)) / float(fo);
+    SetQuadAlphaSC(*fader_, fade_, fade_, fade_, fade_);
+  }
+  current->Update(t);
+  return 0;
+}
+
+int DS_SlideShow_Light::Render() {
+  DS_SlideContainer* slide = current.Get();
+  if (!slide) return 0;
+  slide->RenderScene();
+  slide->RenderOverlay();
+  if (slide->light && fader_) slide->light->DrawScreenQuad(*fader_);
+  return 0;
+}
+
+void DS_SlideShow_Light::ReleaseDeviceResources() {
+  for (auto& slide : slides) slide->ReleaseDeviceResources();
+}
+
+void DS_SlideShow_Light::AcquireDeviceResources() {
+  if (current) current->AcquireDeviceResources();
+}
+
+void DS_SlideShow_Light::SetPicturePosition(int32_t mode) {
+  for (auto& slide : slides) slide->SetPicturePosition(mode);
+}
+
+void DS_SlideShow_Light::ReadSlides(DS_IOF_Holder stream) {
+  int32_t count = 0;
+  stream->ReadInt(count);
+  for (int32_t i = 0; i < count; ++i) {
+    DS_SlideContainer* slide = ReadSlideContainerByClassName(stream);
+    if (!slide) throw DS_LoadError("slide of a class that is not registered");
+    slides.emplace_back(slide);
+  }
+}
+
+void DS_SlideShow_Light::ReadAudioFiles(DS_IOF_Holder stream) {
+  int32_t count = 0;
+  stream->ReadInt(count);
+  for (int32_t i = 0; i < count; ++i) audioFiles.emplace_back(ReadAudioFile(stream));
+}
+
+void DS_SlideShow_Light::WriteSlides(DS_IOF_Holder stream) {
+  stream->WriteInt(int32_t(slides.size()));
+  for (auto& slide : slides) slide->Write(stream);
+}
+
+void DS_SlideShow_Light::WriteAudioFiles(DS_IOF_Holder stream) {
+  stream->WriteInt(int32_t(audioFiles.size()));
+  for (auto& item : audioFiles) item->WriteRecord(stream);
+}
+
+void DS_SlideShow_Light::WriteRecord(DS_IOF_Holder stream) {
+  WriteRecordHeader(stream, kClassName, kVersion);
+  WriteSlides(stream);
+  WriteAudioFiles(stream);
+}

@@ -1,0 +1,54 @@
+#include "runtime/LoadDocument.h"
+
+#include <memory>
+
+DS_SlideShow_Light* ReadRootSlideShow(DS_IOF_Holder stream) {
+  ReadRecordHeader(stream);  // class name and version are not looked at
+  auto root = std::make_unique<DS_SlideShow_Light>();
+  root->ReadSlides(stream);
+  root->ReadAudioFiles(stream);
+  return root.release();
+}
+
+DS_DocResManager* ReadDocResManager(DS_IOF_Holder stream) {
+  const int32_t version = ReadRecordHeader(stream).version;
+  auto manager = std::make_unique<DS_DocResManager>();
+  manager->ReadFields(stream, version);
+  return manager.release();
+}
+
+DS_SlideShow_Light* LoadDocumentFromMemory(const void* bytes, size_t size) {
+  // An empty document would read as nothing at all (a buffer without bytes reads nothing).
+  if (!bytes || size == 0) throw DS_LoadError("the scene document is empty");
+  DS_DocResManager* previousManager = g_docResManager;
+  DS_ResourceCache* previousCache = g_resourceCache;
+  ResourceBuffer buffer(bytes, size);
+  std::unique_ptr<DS_IOF_Virtual> stream = std::make_unique<DS_IOF_R<ResourceBuffer>>(&buffer);
+  DS_IOF_Virtual* holder = stream.get();
+  std::unique_ptr<DS_SlideShow_Light> root;
+  std::unique_ptr<DS_DocResManager> manager;
+  try {
+    ds_string header;  // "KVX v 4.0.0"; not compared
+    holder->ReadString(header);
+    root.reset(ReadRootSlideShow(holder));
+    manager.reset(ReadDocResManager(holder));
+  } catch (...) {
+    // The manager made its cache current; neither may outlive the failed load.
+    root.reset();
+    manager.reset();
+    g_docResManager = previousManager;
+    g_resourceCache = previousCache;
+    throw;
+  }
+  g_docResManager = manager.release();
+  return root.release();
+}
+
+DS_SlideShow_Light* LoadDocument() {
+  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(kSceneDocumentResourceId), L"DDS");
+  DWORD size = resource ? SizeofResource(nullptr, resource) : 0;
+  HGLOBAL loaded = size ? LoadResource(nullptr, resource) : nullptr;
+  const void* bytes = loaded ? LockResource(loaded) : nullptr;
+  if (!bytes) throw DS_LoadError("the program carries no scene document");
+  return LoadDocumentFromMemory(bytes, size);
+}

@@ -1,0 +1,94 @@
+#include "shell/ScreenScene.h"
+
+#include <memory>
+
+#include "document/CurrentDevice.h"
+#include "document/DS_DocResManager.h"
+#include "runtime/LoadDocument.h"
+#include "scene/DocumentReaders.h"
+#include "shell/CMoireScreensaver.h"
+#include "shell/MusicGraph.h"
+#include "shell/SaverError.h"
+#include "shell/Settings.h"
+
+namespace {
+constexpr long kEventComplete = 1;  // EC_COMPLETE
+}
+
+void ScreenScene::MakeCurrent() {
+  SelectView(&view, &virtualScreen);
+  if (resourceManager) resourceManager->MakeCurrent();
+}
+
+void ScreenScene::AcquireScene() {
+  if (root) {
+    root->AcquireDeviceResources();
+  } else {
+    // The readers of every class are entered once, before the first document is read.
+    static const bool registered = (RegisterDocumentReaders(), true);
+    (void)registered;
+    // Each screen reads its own copy of the document.
+    root = LoadDocument();
+    resourceManager = g_docResManager;
+    for (auto& slide : root->slides) slide->CreateObjects();
+    for (auto& item : root->audioFiles) item->ExtractToTemp();
+    root->SetPicturePosition(GetPicturePosition());
+    playlistPosition = 0;
+  }
+  MusicStep();
+}
+
+void ScreenScene::MusicStep() {
+  if (!root) return;
+  const auto& items = root->audioFiles;
+  if (playlistPosition < items.size()) {
+    PlayMusicFile(*items[playlistPosition]);
+    ReadRegistryDword(&g_soundVolume, L"\"SoundVolume\"");
+    ReadRegistryDword(&g_soundBalance, L"\"SoundBalance\"");
+    ReadRegistryDword(&g_muteSound, L"\"MuteSound\"");
+    SetMusicVolume(g_muteSound != 0);
+    ++playlistPosition;
+  }
+  if (playlistPosition >= items.size()) playlistPosition = 0;
+}
+
+void ScreenScene::OnMusicEvent(long eventCode) {
+  if (eventCode == kEventComplete) MusicStep();
+}
+
+void ScreenScene::AdvanceSlideShow(float appTime) {
+  if (root) root->Update(appTime);
+}
+
+HRESULT CMoireScreensaver::AcquireDeviceResources() {
+  if (!currentScene) return S_OK;
+  try {
+    // After a device reset the released music graph is built again, so the music goes on.
+    if (currentScene->root && !g_musicGraph &&
+        (launchMode == LaunchMode::FullScreen || launchMode == LaunchMode::Test))
+      InitMusicGraph(mainWindow);
+    currentScene->AcquireScene();
+  } catch (...) {
+    StoreError(AsHResult(SaverError::MediaMissing));
+  }
+  return S_OK;
+}
+
+HRESULT CMoireScreensaver::ReleaseDeviceResources() {
+  if (g_musicControl) g_musicControl->Stop();
+  ReleaseMusicGraph();
+  if (currentScene && currentScene->root) currentScene->root->ReleaseDeviceResources();
+  return S_OK;
+}
+
+HRESULT CMoireScreensaver::DrawFrame() {
+  if (!currentScene || !g_currentDevice) return S_OK;
+  currentScene->AdvanceSlideShow(appTime);
+  if (SUCCEEDED(g_currentDevice->BeginScene()) && currentScene->root) currentScene->root->Render();
+  g_currentDevice->EndScene();
+  return S_OK;
+}
+
+void CMoireScreensaver::HandleMusicEvent(long eventCode) {
+  if (currentScene) currentScene->OnMusicEvent(eventCode);
+}

@@ -1,0 +1,161 @@
+// Loading whole scene documents made by the build, and damaged copies of them: every
+// copy either loads or fails with the load error, and a failed load leaves nothing behind.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <psapi.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <memory>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "runtime/LoadDocument.h"
+#include "scene/DocumentReaders.h"
+#include "tests/support/TestDevice.h"
+
+namespace {
+
+using Bytes = std::vector<uint8_t>;
+
+Bytes ReadFileBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return Bytes(std::istreambuf_iterator<char>(in), {});
+}
+
+// UTF-16LE units of an ASCII text, as a document stores them.
+Bytes Units(const char* text) {
+  Bytes out;
+  for (; *text; ++text) {
+    out.push_back(uint8_t(*text));
+    out.push_back(0);
+  }
+  return out;
+}
+
+bool Replace(Bytes& bytes, const char* from, const char* to) {
+  Bytes a = Units(from), b = Units(to);
+  auto at = std::search(bytes.begin(), bytes.end(), a.begin(), a.end());
+  if (at == bytes.end() || a.size() != b.size()) return false;
+  std::copy(b.begin(), b.end(), at);
+  return true;
+}
+
+class LoadDocumentTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    RegisterDocumentReaders();
+    ASSERT_TRUE(device_.Ok());
+    small_ = ReadFileBytes(TEVRANA_SMALL_DOCUMENT);
+    scene_ = ReadFileBytes(TEVRANA_SCENE_DOCUMENT);
+    ASSERT_GT(small_.size(), 100u);
+    ASSERT_GT(scene_.size(), 100000u);
+  }
+
+  // Loads the bytes; true when they loaded (the document is freed again), false when the
+  // load error stopped it. Any other outcome fails the test.
+  bool LoadsOrFailsCleanly(const Bytes& bytes) {
+    DS_DocResManager* managerBefore = g_docResManager;
+    DS_ResourceCache* cacheBefore = g_resourceCache;
+    try {
+      std::unique_ptr<DS_SlideShow_Light> root(LoadDocumentFromMemory(bytes.data(), bytes.size()));
+      EXPECT_NE(g_docResManager, managerBefore);
+      delete g_docResManager;
+      g_docResManager = managerBefore;
+      g_resourceCache = cacheBefore;
+      return true;
+    } catch (const DS_LoadError&) {
+      EXPECT_EQ(g_docResManager, managerBefore);
+      EXPECT_EQ(g_resourceCache, cacheBefore);
+      return false;
+    } catch (...) {
+      ADD_FAILURE() << "a load failed with something else than the load error";
+      return false;
+    }
+  }
+
+  TestDevice device_{64, 48};
+  Bytes small_, scene_;
+};
+
+TEST_F(LoadDocumentTest, TheSceneLoadsWithItsSlidesMusicAndPictures) {
+  std::unique_ptr<DS_SlideShow_Light> root(LoadDocumentFromMemory(scene_.data(), scene_.size()));
+  std::unique_ptr<DS_DocResManager> manager(g_docResManager);
+  ASSERT_EQ(root->slides.size(), 2u);
+  EXPECT_EQ(root->slides[0]->name.Value(), L"Evening lake");
+  EXPECT_EQ(root->slides[1]->name.Value(), L"Northern lights");
+  EXPECT_EQ(root->slides[0]->showTime.Value(), 8u);
+  ASSERT_EQ(root->audioFiles.size(), 1u);
+  EXPECT_EQ(root->audioFiles[0]->sound.name, L"evening.mp3");
+  EXPECT_GT(root->audioFiles[0]->sound.size, 10000);
+  DS_TextureSet& set = manager->GetImageTextures(root->slides[1]->light->PictureLink());
+  ASSERT_EQ(set.textures.size(), 1u);
+  EXPECT_TRUE(set.textures[0]);
+  EXPECT_EQ(set.width, 1024u);
+  EXPECT_EQ(set.height, 768u);
+  g_docResManager = nullptr;
+}
+
+TEST_F(LoadDocumentTest, AnyHeaderTextLoadsTheSame) {
+  Bytes copy = small_;
+  ASSERT_TRUE(Replace(copy, "KVX v 4.0.0", "XYZ w 9.9.9"));
+  EXPECT_TRUE(LoadsOrFailsCleanly(copy));
+}
+
+TEST_F(LoadDocumentTest, UnregisteredClassStopsTheLoad) {
+  for (auto [from, to] : {std::pair{"DS_2D_Light", "DS_2D_Lighx"}, std::pair{"DS_SlideContainer", "DS_SlideContainex"}}) {
+    Bytes copy = small_;
+    ASSERT_TRUE(Replace(copy, from, to)) << from;
+    EXPECT_FALSE(LoadsOrFailsCleanly(copy)) << to;
+  }
+}
+
+TEST_F(LoadDocumentTest, EmptyOrMissingDocumentFails) {
+  EXPECT_FALSE(LoadsOrFailsCleanly(Bytes{}));
+  // This test program carries no scene document of its own.
+  EXPECT_THROW(LoadDocument(), DS_LoadError);
+}
+
+TEST_F(LoadDocumentTest, EveryTruncationOfASmallDocumentFails) {
+  EXPECT_TRUE(LoadsOrFailsCleanly(small_));
+  for (size_t cut = 0; cut < small_.size(); ++cut) {
+    Bytes copy(small_.begin(), small_.begin() + cut);
+    EXPECT_FALSE(LoadsOrFailsCleanly(copy)) << "cut at " << cut;
+  }
+}
+
+TEST_F(LoadDocumentTest, FlippedBytesAndInflatedCountsLoadOrFail) {
+  std::mt19937 random(20261210);
+  std::uniform_int_distribution<size_t> anywhere(0, scene_.size() - 4);
+  const uint32_t inflated[] = {0x7FFFFFFF, 0xFFFFFFFF, 0x40000000, 0x00FFFFFF, 0x80000000};
+  int loaded = 0, failed = 0;
+  auto tryCopy = [&](const Bytes& copy) { (LoadsOrFailsCleanly(copy) ? loaded : failed)++; };
+  for (int i = 0; i < 60; ++i) {
+    Bytes copy = scene_;
+    copy[anywhere(random)] ^= uint8_t(1u << (random() % 8));
+    tryCopy(copy);
+  }
+  for (int i = 0; i < 40; ++i) {
+    Bytes copy = scene_;
+    uint32_t value = inflated[random() % 5];
+    std::memcpy(&copy[anywhere(random)], &value, 4);
+    tryCopy(copy);
+  }
+  // The structure before the first embedded file: every position, every inflation.
+  for (size_t at = 0; at < 400; ++at) {
+    Bytes copy = scene_;
+    uint32_t value = inflated[at % 5];
+    std::memcpy(&copy[at], &value, 4);
+    tryCopy(copy);
+  }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(failed, 0);
+  PROCESS_MEMORY_COUNTERS counters{};
+  ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
+  EXPECT_LT(counters.PeakPagefileUsage, size_t(1) << 30) << "a damaged count made a huge allocation";
+}
+
+}  // namespace
