@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "document/DS_DocResManager.h"
+
 namespace {
 
 // Shared by every screen's load, so keys of records without an id differ between loads.
@@ -16,9 +18,10 @@ int64_t FileModificationTime(const std::wstring& path) {
 }
 
 // Where the written document is made to carry the linked file: the resource manager's
-// loaded-files entry for the key goes into its file table. That step belongs to the
-// manager's writing side; until it is wired here a link writes only its key.
-void CarryLoadedFile(const DS_LinkKey&) {}
+// loaded-files entry for the key goes into its file table.
+void CarryLoadedFile(const DS_LinkKey& key) {
+  if (g_docResManager) g_docResManager->RegisterFileForSave(key);
+}
 
 }  // namespace
 

@@ -1,0 +1,321 @@
+// The document resource manager: its record of versions 1 to 3, the textures made while it
+// is read, and the lookups of effects, meshes and module pictures, with the built resource
+// module present and absent.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+
+#include "document/DS_DocResManager.h"
+#include "tests/resources/ManagerRecord.h"
+#include "tests/resources/ModuleSearch.h"
+#include "tests/resources/TestPictures.h"
+#include "tests/support/TestDevice.h"
+
+namespace {
+
+const GUID kMaskGuid = {0x1234ABCD, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
+
+std::vector<uint8_t> ReadFileBytes(const char* path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+// The compiled effect 75 that the build puts into the module.
+std::vector<uint8_t> Effect75() {
+  const char* path = std::getenv("TEVRANA_EFFECT_75");
+  return path ? ReadFileBytes(path) : std::vector<uint8_t>{};
+}
+
+const char kQuadMesh[] =
+    "xof 0303txt 0032\nMesh Quad {\n 4;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;1.0;0.0;,\n 0.0;1.0;0.0;;\n"
+    " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
+
+class DocResManagerTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(device.Ok());
+    SetCommonResPresent(false);
+  }
+
+  // Reads the fields of a record of the version; the stream then stands at what follows.
+  int32_t Load(DS_DocResManager& manager, const ManagerRecord& record, int32_t version) {
+    bytes = record.Fields(version);
+    buffer = ResourceBuffer(bytes.data(), bytes.size());
+    reader = std::make_unique<DS_IOF_R<ResourceBuffer>>(&buffer);
+    stream = reader.get();
+    EXPECT_TRUE(manager.ReadFields(stream, version));
+    int32_t next = 0;
+    stream->ReadInt(next);
+    return next;
+  }
+
+  TestDevice device{64, 64};
+  std::vector<uint8_t> bytes;
+  ResourceBuffer buffer;
+  std::unique_ptr<DS_IOF_R<ResourceBuffer>> reader;
+  DS_IOF_Virtual* stream = nullptr;
+};
+
+ManagerRecord OneOfEach() {
+  ManagerRecord r;
+  r.images.push_back({Key(L"C:\\pictures\\sea.bmp", 100), {RecordWithBytes(SolidBmp(16, 8, 0xFF0000), L"sea.bmp")}});
+  r.frameTimes.push_back({Key(L"C:\\pictures\\sea.bmp", 100), {0.5f}});
+  r.files.push_back({Key(L"common_res.dll", 75), {RecordWithBytes({1, 2, 3}, L"", 75, L"common_res.dll")}});
+  r.masks.push_back({kMaskGuid, SolidBmp(8, 8, 0xFFFFFF)});
+  return r;
+}
+
+TEST_F(DocResManagerTest, EachVersionEndsAfterItsLastTable) {
+  struct Case {
+    int32_t version;
+    bool hasFileTable;
+    bool hasMask;
+  };
+  for (const Case& c : {Case{1, false, false}, Case{2, true, false}, Case{3, true, true}}) {
+    SCOPED_TRACE(c.version);
+    DS_DocResManager manager;
+    EXPECT_EQ(Load(manager, OneOfEach(), c.version), ManagerRecord::kEndMark);
+    DS_DocResTables& t = manager.Tables();
+    EXPECT_TRUE(t.images.empty());
+    EXPECT_TRUE(t.maskImages.empty());
+    EXPECT_EQ(t.frameTimes.size(), 1u);  // kept
+    EXPECT_EQ(t.files.size(), c.hasFileTable ? 1u : 0u);
+    EXPECT_EQ(t.loadedFiles.count(Key(L"common_res.dll", 75)), c.hasFileTable ? 1u : 0u);
+    EXPECT_EQ(t.loadedFiles.count(Key(L"C:\\pictures\\sea.bmp", 100)), 1u);
+    ASSERT_EQ(t.textureSets.count(Key(L"C:\\pictures\\sea.bmp", 100)), 1u);
+    EXPECT_TRUE(t.textureSets[Key(L"C:\\pictures\\sea.bmp", 100)].textures.at(0));
+    EXPECT_EQ(t.guidTextures.size(), c.hasMask ? 1u : 0u);
+    if (c.hasMask) EXPECT_TRUE(t.guidTextures[kMaskGuid]);
+  }
+}
+
+TEST_F(DocResManagerTest, TwoRecordsGiveTwoTexturesTheSecondsSizeAndTheFrameTimes) {
+  ManagerRecord r;
+  const DS_LinkKey anim = Key(L"anim.bmp", 1), still = Key(L"still.bmp", 2);
+  r.images.push_back({anim, {RecordWithBytes(SolidBmp(16, 8, 0xFF0000), L"a1"), RecordWithBytes(SolidBmp(8, 32, 0x00FF00), L"a2")}});
+  r.images.push_back({still, {RecordWithBytes(SolidBmp(4, 4, 0x0000FF), L"s")}});
+  r.frameTimes.push_back({anim, {0.25f, 0.75f}});
+  r.frameTimes.push_back({still, {9.0f}});
+  DS_DocResManager manager;
+  Load(manager, r, 3);
+  DS_TextureSet& a = manager.Tables().textureSets[anim];
+  ASSERT_EQ(a.textures.size(), 2u);
+  EXPECT_TRUE(a.textures[0] && a.textures[1]);
+  EXPECT_NE(a.textures[0].Get(), a.textures[1].Get());
+  EXPECT_EQ(a.width, 8u);
+  EXPECT_EQ(a.height, 32u);
+  EXPECT_FLOAT_EQ(a.aspect, 4.0f);
+  EXPECT_EQ(a.frameTimes, (std::vector<float>{0.25f, 0.75f}));
+  DS_TextureSet& s = manager.Tables().textureSets[still];
+  EXPECT_EQ(s.textures.size(), 1u);
+  EXPECT_TRUE(s.frameTimes.empty());
+}
+
+TEST_F(DocResManagerTest, TheFirstOfTwoEqualKeysWins) {
+  ManagerRecord r;
+  const DS_LinkKey k = Key(L"twice.bmp", 3);
+  r.images.push_back({k, {RecordWithBytes(SolidBmp(16, 8, 0xFF0000), L"first")}});
+  r.images.push_back({k, {RecordWithBytes(SolidBmp(32, 4, 0x00FF00), L"second")}});
+  r.files.push_back({Key(L"f", 1), {RecordWithBytes({1}, L"first")}});
+  r.files.push_back({Key(L"f", 1), {RecordWithBytes({2}, L"second")}});
+  DS_DocResManager manager;
+  Load(manager, r, 3);
+  EXPECT_EQ(manager.Tables().textureSets[k].width, 16u);
+  EXPECT_EQ(manager.Tables().loadedFiles[k].at(0).name, L"first");
+  EXPECT_EQ(manager.Tables().files[Key(L"f", 1)].at(0).name, L"first");
+}
+
+TEST_F(DocResManagerTest, PicturesThatDoNotDecodeLeaveNullTexturesAndTheLoadGoesOn) {
+  ManagerRecord r;
+  r.images.push_back({Key(L"broken.bmp", 1), {RecordWithBytes({'B', 'M', 0, 0, 0}, L"broken.bmp")}});
+  r.images.push_back({Key(L"empty.bmp", 2), {RecordWithBytes({}, L"")}});
+  r.masks.push_back({kMaskGuid, {'x', 'y'}});
+  DS_DocResManager manager;
+  EXPECT_EQ(Load(manager, r, 3), ManagerRecord::kEndMark);
+  DS_DocResTables& t = manager.Tables();
+  ASSERT_EQ(t.textureSets[Key(L"broken.bmp", 1)].textures.size(), 1u);
+  EXPECT_FALSE(t.textureSets[Key(L"broken.bmp", 1)].textures[0]);
+  EXPECT_FALSE(t.textureSets[Key(L"empty.bmp", 2)].textures.at(0));
+  EXPECT_FALSE(t.guidTextures[kMaskGuid]);
+}
+
+TEST_F(DocResManagerTest, ARecordCutShortStopsWithTheLoadError) {
+  std::vector<uint8_t> full = OneOfEach().Fields(3);
+  for (size_t cut : {size_t(2), full.size() / 3, full.size() / 2, full.size() - 6}) {
+    SCOPED_TRACE(cut);
+    std::vector<uint8_t> part(full.begin(), full.begin() + std::ptrdiff_t(cut));
+    ResourceBuffer b(part.data(), part.size());
+    DS_IOF_R<ResourceBuffer> r(&b);
+    DS_IOF_Virtual* s = &r;
+    DS_DocResManager manager;
+    EXPECT_THROW(manager.ReadFields(s, 3), DS_LoadError);
+  }
+}
+
+TEST_F(DocResManagerTest, ImageTexturesOfACarriedKeyComeFromTheLoadWithoutTheModule) {
+  DS_DocResManager manager;
+  Load(manager, OneOfEach(), 3);
+  DS_FileLink3 carried(L"C:\\pictures\\sea.bmp", 100);
+  DS_TextureSet& set = manager.GetImageTextures(carried);
+  ASSERT_EQ(set.textures.size(), 1u);
+  EXPECT_EQ(set.width, 16u);
+  EXPECT_EQ(manager.Tables().loadedFiles[carried.Key()].size(), 1u);  // nothing appended
+  EXPECT_EQ(manager.Cache().ModuleCount(), 0u);
+
+  // Neither carried nor a module link: an empty set, which the light draws untextured.
+  DS_TextureSet& none = manager.GetImageTextures(DS_FileLink3(L"C:\\elsewhere.jpg", 5));
+  EXPECT_TRUE(none.textures.empty());
+  EXPECT_EQ(none.width, 0u);
+}
+
+TEST_F(DocResManagerTest, ImageTexturesOfAModuleLinkTheDocumentDoesNotCarry) {
+  for (bool present : {true, false}) {
+    SCOPED_TRACE(present);
+    SetCommonResPresent(present);
+    DS_DocResManager manager;
+    DS_TextureSet& set = manager.GetImageTextures(DS_FileLink3(5, L"COMMON_RES.DLL"));
+    ASSERT_EQ(set.textures.size(), 1u);
+    EXPECT_EQ(bool(set.textures[0]), present);
+    if (present) {
+      EXPECT_EQ(set.width, 800u);
+      EXPECT_EQ(set.height, 600u);
+    }
+    EXPECT_EQ(manager.Tables().loadedFiles[Key(L"COMMON_RES.DLL", 5)].size(), 1u);
+  }
+}
+
+TEST_F(DocResManagerTest, APicturePackageOfTheProgramStandsInForAnAbsentModule) {
+  DS_DocResManager manager;
+  DS_FileLink3 link(201, L"common_res.dll");
+  DS_TextureSet& set = manager.LoadModuleImagePackage(link);
+  ASSERT_EQ(set.textures.size(), 2u);
+  EXPECT_TRUE(set.textures[0] && set.textures[1]);
+  EXPECT_EQ(set.width, 4u);  // the last frame's size
+  EXPECT_EQ(set.height, 1u);
+  EXPECT_EQ(set.frameTimes, (std::vector<float>{0.25f, 0.5f}));
+  EXPECT_EQ(manager.Tables().loadedFiles[link.Key()].size(), 2u);
+  EXPECT_EQ(&manager.LoadModuleImagePackage(link), &set);
+  // No package under that id, or one that does not parse (resource 54 is a PNG): empty.
+  EXPECT_TRUE(manager.LoadModuleImagePackage(DS_FileLink3(202, L"common_res.dll")).textures.empty());
+  EXPECT_TRUE(manager.LoadModuleImagePackage(DS_FileLink3(54, L"common_res.dll")).textures.empty());
+}
+
+TEST_F(DocResManagerTest, AnEffectIsCreatedOnceAndEachCallAddsAReference) {
+  std::vector<uint8_t> fx = Effect75();
+  ASSERT_FALSE(fx.empty()) << "TEVRANA_EFFECT_75 names the compiled effect";
+  for (bool fromDocument : {true, false}) {
+    SCOPED_TRACE(fromDocument);
+    SetCommonResPresent(!fromDocument);
+    ManagerRecord r;
+    if (fromDocument) r.files.push_back({Key(L"common_res.dll", 75), {RecordWithBytes(fx, L"", 75, L"common_res.dll")}});
+    DS_DocResManager manager;
+    Load(manager, r, 3);
+    DS_HLSLEffectFile link(75, L"common_res.dll");
+    ComRef<ID3DXEffect> first = manager.GetEffect(link);
+    ASSERT_TRUE(first);
+    ULONG count = first.RefCount();
+    ComRef<ID3DXEffect> second = manager.GetEffect(link);
+    EXPECT_EQ(second.Get(), first.Get());
+    EXPECT_EQ(first.RefCount(), count + 1);
+    EXPECT_EQ(manager.Tables().loadedFiles[link.Key()].size(), 1u);
+    D3DXHANDLE technique = first->GetTechniqueByName("Main");
+    EXPECT_NE(technique, nullptr);
+    manager.ReleaseDeviceResources();
+    manager.AcquireDeviceResources();
+  }
+}
+
+TEST_F(DocResManagerTest, AnEffectTheModuleLacksIsNullAndTheModuleIsNotSearchedAgain) {
+  SetCommonResPresent(true);
+  DS_DocResManager manager;
+  DS_HLSLEffectFile link(9999, L"common_res.dll");
+  EXPECT_FALSE(manager.GetEffect(link));
+  EXPECT_FALSE(manager.GetEffect(link));
+  const std::vector<DS_FileRecord>& files = manager.Tables().loadedFiles[link.Key()];
+  ASSERT_EQ(files.size(), 1u);
+  EXPECT_EQ(files[0].size, 0);
+  EXPECT_EQ(files[0].resourceId, 9999);
+}
+
+TEST_F(DocResManagerTest, AMeshWithVertexCountZeroCountsAsNotLoaded) {
+  DS_DocResManager manager;
+  DS_MeshFile link(L"quad.x", 4);
+  std::vector<DS_FileRecord>& files = manager.Tables().loadedFiles[link.Key()];
+  files.push_back(RecordWithBytes({'n', 'o', 'p', 'e'}, L"quad.x"));
+  EXPECT_EQ(manager.GetMesh(link, 32).vertexCount, 0u);
+  files[0].SetData(int32_t(sizeof kQuadMesh - 1), kQuadMesh);
+  DS_MeshRecord& mesh = manager.GetMesh(link, 32);
+  EXPECT_EQ(mesh.vertexCount, 4u);
+  EXPECT_EQ(mesh.faceCount, 2u);
+  EXPECT_TRUE(mesh.vertexBuffer && mesh.indexBuffer);
+  EXPECT_EQ(&manager.GetMesh(link, 32), &mesh);
+}
+
+TEST_F(DocResManagerTest, ImageLinksFromInlineRecordsCarryTheirTextures) {
+  DS_DocResManager manager;
+  DS_FileRecord record = RecordWithBytes(SolidBmp(16, 8, 0x00FF00), L"leaf.bmp");
+  std::unique_ptr<DS_ImageFileLink> one = manager.CreateImageLinkFromRecord(record);
+  std::unique_ptr<DS_ImageFileLink> two = manager.CreateImageLinkFromRecord(record);
+  EXPECT_EQ(one->Path(), L"leaf.bmp");
+  EXPECT_EQ(two->Stamp(), one->Stamp() + 1);  // records without id draw the link counter
+  EXPECT_TRUE(manager.GetImageTextures(*one).textures.at(0));
+
+  std::list<DS_FileRecord> frames{RecordWithBytes(SolidBmp(4, 4, 0xFF0000), L"f1"),
+                                  RecordWithBytes(SolidBmp(8, 2, 0x0000FF), L"f2")};
+  std::unique_ptr<DS_ImageFileLink> anim = manager.CreateImageLinkFromRecords({0.1f, 0.2f}, frames);
+  DS_TextureSet& set = manager.GetImageTextures(*anim);
+  EXPECT_EQ(set.textures.size(), 2u);
+  EXPECT_EQ(set.width, 8u);
+  EXPECT_EQ(set.frameTimes, (std::vector<float>{0.1f, 0.2f}));
+  EXPECT_EQ(manager.Tables().loadedFiles[anim->Key()].size(), 2u);
+}
+
+TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
+  DS_DocResManager writer;
+  writer.MakeCurrent();
+  Load(writer, OneOfEach(), 3);
+  DS_ImageFileLink picture(DS_FileLink3(L"C:\\pictures\\sea.bmp", 100));
+  writer.RegisterImageForSave(picture);
+  // A written file link carries its loaded files into the file table.
+  DS_MeshFile mesh(L"quad.x", 4);
+  writer.Tables().loadedFiles[mesh.Key()] = {RecordWithBytes({7, 7}, L"quad.x")};
+  EXPECT_EQ(writer.Tables().files.count(mesh.Key()), 0u);
+  DS_IOF_W linkBytes;
+  DS_IOF_Virtual* ls = &linkBytes;
+  mesh.Write(ls);
+  EXPECT_EQ(writer.Tables().files.count(mesh.Key()), 1u);
+
+  DS_IOF_W out;
+  DS_IOF_Virtual* os = &out;
+  writer.WriteRecord(os);
+  ResourceBuffer b(out.Bytes().data(), out.Bytes().size());
+  DS_IOF_R<ResourceBuffer> r(&b);
+  DS_IOF_Virtual* s = &r;
+  ds_string name;
+  int32_t version = 0;
+  s->ReadString(name);
+  s->ReadInt(version);
+  EXPECT_EQ(name, L"DS_DocResManager");
+  EXPECT_EQ(version, 3);
+  DS_DocResManager reader2;
+  reader2.ReadFields(s, version);
+  EXPECT_EQ(b.Remaining(), 0u);
+  EXPECT_EQ(reader2.Tables().textureSets[picture.Key()].width, 16u);
+  EXPECT_EQ(reader2.Tables().files[Key(L"common_res.dll", 75)].at(0).size, 3);
+  EXPECT_EQ(reader2.Tables().loadedFiles[mesh.Key()].at(0).size, 2);
+}
+
+TEST_F(DocResManagerTest, EachManagerHasItsOwnCacheAndMakeCurrentSelectsBoth) {
+  DS_DocResManager first;
+  EXPECT_EQ(g_resourceCache, &first.Cache());
+  DS_DocResManager second;
+  EXPECT_EQ(g_resourceCache, &second.Cache());
+  EXPECT_NE(&first.Cache(), &second.Cache());
+  first.MakeCurrent();
+  EXPECT_EQ(g_docResManager, &first);
+  EXPECT_EQ(g_resourceCache, &first.Cache());
+}
+
+}  // namespace

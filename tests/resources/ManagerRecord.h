@@ -1,0 +1,61 @@
+#pragma once
+// Writes "DS_DocResManager" records of any version through the authoring-direction
+// stream, field by field, so the tests can give the reader early versions, duplicate keys
+// and damaged bytes.
+#include <cstdint>
+#include <utility>
+#include <vector>
+
+#include "document/DS_FileLink3.h"
+#include "document/DS_IOF.h"
+
+struct MaskFixture {
+  GUID guid;
+  std::vector<uint8_t> image;
+};
+
+struct ManagerRecord {
+  std::vector<std::pair<DS_LinkKey, std::vector<DS_FileRecord>>> images;
+  std::vector<std::pair<DS_LinkKey, std::vector<float>>> frameTimes;
+  std::vector<std::pair<DS_LinkKey, std::vector<DS_FileRecord>>> files;
+  std::vector<MaskFixture> masks;
+
+  // The fields after the class name and version, as a version-v record holds them,
+  // followed by the int 0x5EA1 so a test sees where the reader stopped.
+  std::vector<uint8_t> Fields(int32_t version) const {
+    DS_IOF_W w;
+    DS_IOF_Virtual* s = &w;
+    auto records = [&](const auto& table) {
+      s->WriteInt(int32_t(table.size()));
+      for (const auto& [key, recs] : table) {
+        s->WriteString(key.path);
+        s->WriteInt64(key.stamp);
+        WriteFileRecordVector(s, recs);
+      }
+    };
+    records(images);
+    s->WriteInt(int32_t(frameTimes.size()));
+    for (const auto& [key, times] : frameTimes) {
+      s->WriteString(key.path);
+      s->WriteInt64(key.stamp);
+      WriteFloatVector(s, times);
+    }
+    if (version != 1) records(files);
+    if (version != 1 && version != 2) {
+      s->WriteInt(int32_t(masks.size()));
+      for (const auto& m : masks) {
+        WriteGuidString(s, m.guid);
+        s->WriteString(L"");
+        s->WriteBool(uint8_t(1));
+        DS_DataBlob blob;
+        if (!m.image.empty()) blob.SetData(int32_t(m.image.size()), m.image.data());
+        s->WriteBlob(blob);
+      }
+    }
+    s->WriteInt(kEndMark);
+    return w.Bytes();
+  }
+  static constexpr int32_t kEndMark = 0x5EA1;
+};
+
+inline DS_LinkKey Key(const ds_string& path, int64_t stamp) { return DS_LinkKey{path, stamp}; }
