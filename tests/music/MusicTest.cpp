@@ -6,12 +6,14 @@
 #include <chrono>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "runtime/DS_AudioFile.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "shell/CMoireScreensaver.h"
 #include "shell/MusicGraph.h"
 #include "shell/ScreenScene.h"
 #include "shell/Settings.h"
@@ -58,6 +60,10 @@ struct SafeNameCase {
   const wchar_t* stored;
   const wchar_t* expected;  // the file name in the temporary folder
 };
+
+void PrintTo(const SafeNameCase& c, std::ostream* os) {
+  for (const wchar_t* p = c.stored; *p; ++p) *os << char(*p < 128 ? *p : '?');
+}
 
 class SafeName : public testing::TestWithParam<SafeNameCase> {};
 
@@ -349,4 +355,33 @@ TEST_F(Playlist, FirstAcquisitionExtractsAndPlaysTheFirstItemWhoseEndStartsTheNe
   ASSERT_TRUE(WaitForCompletion(std::chrono::seconds(6)));
   scene.OnMusicEvent(EC_COMPLETE);
   EXPECT_EQ(PlayingFile(), L"tevrana-test-b.mp3");
+}
+
+// The release before a device reset lets go of the graph; the acquisition after it builds
+// the graph again in full-screen and test mode, so the next item plays.
+TEST_F(Playlist, DeviceResetBuildsTheGraphAgainAndPlaysTheNextItem) {
+  auto app = std::make_unique<CMoireScreensaver>();
+  app->launchMode = LaunchMode::Test;
+  app->mainWindow = window_;
+  app->ActivateScreen(0);
+  Give(*app->currentScene, {L"tone-a.mp3", L"tone-b.mp3"});
+  app->currentScene->MusicStep();
+  EXPECT_EQ(PlayingFile(), L"tone-a.mp3");
+
+  app->ReleaseDeviceResources();
+  EXPECT_FALSE(g_musicGraph);
+  app->AcquireDeviceResources();
+  EXPECT_EQ(app->errorFlag, 0);
+  ASSERT_TRUE(g_musicGraph);
+  EXPECT_EQ(PlayingFile(), L"tone-b.mp3");
+  EXPECT_TRUE(WaitForCompletion(std::chrono::seconds(6)));
+
+  // The preview has no music: nothing is built there.
+  app->launchMode = LaunchMode::Preview;
+  app->ReleaseDeviceResources();
+  app->AcquireDeviceResources();
+  EXPECT_FALSE(g_musicGraph);
+  delete app->currentScene->root;
+  app->currentScene->root = nullptr;
+  SelectView(nullptr, nullptr);
 }

@@ -1,0 +1,53 @@
+// The application's side of a screen's scene: selecting a screen selects everything its
+// scene draws with, and any failure of the acquisition becomes "Could not load required
+// media.".
+#include <gtest/gtest.h>
+
+#include <memory>
+
+#include "document/DS_DocResManager.h"
+#include "shell/CMoireScreensaver.h"
+#include "shell/SaverError.h"
+
+TEST(ScreenScene, SelectingAScreenSelectsItsViewManagerAndCache) {
+  auto app = std::make_unique<CMoireScreensaver>();
+  auto first = std::make_unique<DS_DocResManager>();
+  auto second = std::make_unique<DS_DocResManager>();
+  app->scenes[0].resourceManager = first.get();
+  app->scenes[1].resourceManager = second.get();
+
+  app->ActivateScreen(0);
+  EXPECT_EQ(app->currentScene, &app->scenes[0]);
+  EXPECT_EQ(g_view2D, &app->scenes[0].view);
+  EXPECT_EQ(g_virtualScreen, &app->scenes[0].virtualScreen);
+  EXPECT_EQ(g_docResManager, first.get());
+  EXPECT_EQ(g_resourceCache, &first->Cache());
+
+  app->ActivateScreen(1);
+  EXPECT_EQ(g_view2D, &app->scenes[1].view);
+  EXPECT_EQ(g_virtualScreen, &app->scenes[1].virtualScreen);
+  EXPECT_EQ(g_docResManager, second.get());
+  EXPECT_EQ(g_resourceCache, &second->Cache());
+
+  // A screen whose scene is not loaded yet has its own view; the manager stays.
+  app->ActivateScreen(2);
+  EXPECT_EQ(g_view2D, &app->scenes[2].view);
+  EXPECT_EQ(g_docResManager, second.get());
+
+  SelectView(nullptr, nullptr);
+  g_docResManager = nullptr;
+  g_resourceCache = nullptr;
+}
+
+TEST(ScreenScene, FailedAcquisitionStoresMediaMissing) {
+  auto app = std::make_unique<CMoireScreensaver>();
+  app->ActivateScreen(0);
+  // This test program carries no scene document, so the load throws.
+  EXPECT_EQ(app->AcquireDeviceResources(), S_OK);
+  EXPECT_EQ(app->errorFlag, 1);
+  EXPECT_EQ(app->errorCode, AsHResult(SaverError::MediaMissing));
+  EXPECT_EQ(app->scenes[0].root, nullptr);
+  // Drawing a screen without a scene does nothing.
+  EXPECT_EQ(app->DrawFrame(), S_OK);
+  SelectView(nullptr, nullptr);
+}
