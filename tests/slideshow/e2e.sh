@@ -62,7 +62,7 @@ fades)
     light=$(( (r + g + b) / 3 ))
     echo "frame $i: rgb $r $g $b light $light state $state"
     if [ $state = 0 ] && [ "$r" -gt "$b" ] && [ "$light" -ge 80 ]; then state=1
-    elif [ $state = 1 ] && [ "$light" -le 20 ]; then state=2
+    elif [ $state = 1 ] && [ "$light" -le 30 ]; then state=2
     elif [ $state = 2 ] && [ "$b" -gt "$r" ] && [ "$light" -ge 60 ]; then state=3; break
     fi
   done
