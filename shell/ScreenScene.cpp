@@ -15,6 +15,12 @@ namespace {
 constexpr long kEventComplete = 1;  // EC_COMPLETE
 }
 
+// Calls the member operation on each held object, in order.
+template <class Iterator, class Operation>
+void ForEachHeldItem(Iterator begin, Iterator end, Operation operation) {
+  for (; begin != end; ++begin) ((*begin).Get()->*operation)();
+}
+
 void ScreenScene::MakeCurrent() {
   SelectView(&view, &virtualScreen);
   if (resourceManager) resourceManager->MakeCurrent();
@@ -30,8 +36,8 @@ void ScreenScene::AcquireScene() {
     // Each screen reads its own copy of the document.
     root = LoadDocument();
     resourceManager = g_docResManager;
-    for (auto& slide : root->slides) slide->CreateObjects();
-    for (auto& item : root->audioFiles) item->ExtractToTemp();
+    ForEachHeldItem(root->slides.begin(), root->slides.end(), &DS_SlideContainer::CreateObjects);
+    ForEachHeldItem(root->audioFiles.begin(), root->audioFiles.end(), &DS_AudioFile::ExtractToTemp);
     root->SetPicturePosition(GetPicturePosition());
     playlistPosition = 0;
   }
