@@ -52,6 +52,35 @@ std::unique_ptr<DS_AudioFile> Item(const std::wstring& storedPath, const std::st
   return item;
 }
 
+// Points TMP at a folder of this test process while it lives, so that cases running at the
+// same time in other processes never share an extracted file.
+class OwnTempFolder {
+ public:
+  OwnTempFolder() {
+    wchar_t saved[MAX_PATH + 1] = {};
+    hadSaved_ = GetEnvironmentVariableW(L"TMP", saved, MAX_PATH + 1) != 0;
+    saved_ = saved;
+    folder_ = TempFolder() + L"tevrana-music-" + std::to_wstring(GetCurrentProcessId()) + L"\\";
+    CreateDirectoryW(folder_.c_str(), nullptr);
+    SetEnvironmentVariableW(L"TMP", folder_.c_str());
+  }
+  ~OwnTempFolder() {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW((folder_ + L"*").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+      do DeleteFileW((folder_ + found.cFileName).c_str());
+      while (FindNextFileW(search, &found));
+      FindClose(search);
+    }
+    RemoveDirectoryW(folder_.c_str());
+    SetEnvironmentVariableW(L"TMP", hadSaved_ ? saved_.c_str() : nullptr);
+  }
+
+ private:
+  std::wstring folder_, saved_;
+  bool hadSaved_ = false;
+};
+
 }  // namespace
 
 // --- Extraction -----------------------------------------------------------------------
@@ -61,11 +90,16 @@ struct SafeNameCase {
   const wchar_t* expected;  // the file name in the temporary folder
 };
 
+// The stored path with its backslashes shown as slashes, which the test runner keeps intact.
 void PrintTo(const SafeNameCase& c, std::ostream* os) {
-  for (const wchar_t* p = c.stored; *p; ++p) *os << char(*p < 128 ? *p : '?');
+  *os << '"';
+  for (const wchar_t* p = c.stored; *p; ++p) *os << (*p == L'\\' ? '/' : char(*p < 128 ? *p : '?'));
+  *os << '"';
 }
 
-class SafeName : public testing::TestWithParam<SafeNameCase> {};
+class SafeName : public testing::TestWithParam<SafeNameCase> {
+  OwnTempFolder temp_;
+};
 
 TEST_P(SafeName, ExtractsOnlyIntoTheTemporaryFolder) {
   const SafeNameCase& c = GetParam();
@@ -97,7 +131,11 @@ INSTANTIATE_TEST_SUITE_P(
                     SafeNameCase{L"tevrana..x7.mp3", kSafeMusicFileName}),
     [](const testing::TestParamInfo<SafeNameCase>& info) { return "Case" + std::to_string(info.index); });
 
-TEST(Extract, ExistingStoredPathPlaysInPlaceAndWritesNothing) {
+class Extract : public testing::Test {
+  OwnTempFolder temp_;
+};
+
+TEST_F(Extract, ExistingStoredPathPlaysInPlaceAndWritesNothing) {
   const std::wstring folder = TempFolder() + L"tevrana-music-own\\";
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::wstring stored = folder + L"tevrana-in-place.mp3";
@@ -116,7 +154,7 @@ TEST(Extract, ExistingStoredPathPlaysInPlaceAndWritesNothing) {
   RemoveDirectoryW(folder.c_str());
 }
 
-TEST(Extract, TwoItemsWithTheSameFileNameShareOneFileTheLaterWins) {
+TEST_F(Extract, TwoItemsWithTheSameFileNameShareOneFileTheLaterWins) {
   auto first = Item(L"C:\\One\\tevrana-same.mp3", "first");
   auto second = Item(L"D:\\Two\\tevrana-same.mp3", "second");
   first->ExtractToTemp();
@@ -128,7 +166,7 @@ TEST(Extract, TwoItemsWithTheSameFileNameShareOneFileTheLaterWins) {
   DeleteFileW(target.c_str());
 }
 
-TEST(Extract, ItemWithoutBytesIsLeftAlone) {
+TEST_F(Extract, ItemWithoutBytesIsLeftAlone) {
   DS_AudioFile item;
   item.sound.name = L"C:\\Nowhere\\tevrana-empty.mp3";
   item.ExtractToTemp();
