@@ -248,13 +248,10 @@ TEST(SlideRecord, WritesWhatItReads) {
   ResourceBuffer buffer(writer.Bytes().data(), writer.Bytes().size());
   DS_IOF_R<ResourceBuffer> reader(&buffer);
   DS_IOF_Virtual* in = &reader;
-  ds_string className;
-  int32_t version = 0;
-  in->ReadString(className);
-  in->ReadInt(version);
-  EXPECT_EQ(className, L"DS_SlideContainer");
-  EXPECT_EQ(version, 1);
-  std::unique_ptr<DS_SlideContainer> read(DS_SlideContainer::ReadNew(in, version));
+  const DS_RecordHeader header = ReadRecordHeader(in);
+  EXPECT_EQ(header.className, L"DS_SlideContainer");
+  EXPECT_EQ(header.version, 1);
+  std::unique_ptr<DS_SlideContainer> read(DS_SlideContainer::ReadNew(in, header.version));
   EXPECT_EQ(buffer.Remaining(), 0u);
   EXPECT_EQ(read->fadeIn.Value(), 2u);
   EXPECT_EQ(read->showTime.Value(), 8u);
