@@ -1,3 +1,4 @@
+#include "document/ModuleResource.h"
 #include "document/DS_DocResManager.h"
 
 #include <objbase.h>
@@ -79,14 +80,7 @@ void ReadMaskTable(DS_IOF_Holder stream, std::map<GUID, DS_MaskImageEntry, GuidL
 // A resource of a module by id, or of the program itself when the module does not load.
 bool LockModuleResource(const ds_string& module, int64_t stamp, LPCWSTR type, const void*& data, DWORD& size) {
   HMODULE handle = module.empty() ? nullptr : LoadLibraryW(module.c_str());
-  HRSRC found = FindResourceW(handle, MAKEINTRESOURCEW(WORD(stamp & 0xFFFF)), type);
-  if (!found) return false;
-  size = SizeofResource(handle, found);
-  if (size == 0) return false;
-  HGLOBAL loaded = LoadResource(handle, found);
-  if (!loaded) return false;
-  data = LockResource(loaded);
-  return data != nullptr;
+  return LockModuleResourceBytes(handle, WORD(stamp & 0xFFFF), type, data, size) && size != 0;
 }
 
 void TakeSize(DS_TextureSet& set, const DS_TextureInfo& info) {

@@ -1,5 +1,7 @@
 #include "runtime/LoadDocument.h"
 
+#include "document/ModuleResource.h"
+
 #include <memory>
 
 DS_SlideShow_Light* ReadRootSlideShow(DS_IOF_Holder stream) {
@@ -45,10 +47,8 @@ DS_SlideShow_Light* LoadDocumentFromMemory(const void* bytes, size_t size) {
 }
 
 DS_SlideShow_Light* LoadDocument() {
-  HRSRC resource = FindResourceW(nullptr, MAKEINTRESOURCEW(kSceneDocumentResourceId), L"DDS");
-  DWORD size = resource ? SizeofResource(nullptr, resource) : 0;
-  HGLOBAL loaded = size ? LoadResource(nullptr, resource) : nullptr;
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  if (!bytes) throw DS_LoadError("the program carries no scene document");
+  const void* bytes = nullptr;
+  DWORD size = 0;
+  if (!LockModuleResourceBytes(nullptr, kSceneDocumentResourceId, L"DDS", bytes, size) || size == 0) throw DS_LoadError("the program carries no scene document");
   return LoadDocumentFromMemory(bytes, size);
 }

@@ -1,3 +1,4 @@
+#include "document/ModuleResource.h"
 #include "runtime/TextureHelpers.h"
 
 #include "document/CurrentDevice.h"
@@ -90,14 +91,7 @@ HRESULT SaveTextureToDds(IDirect3DTexture9* texture, ComRef<ID3DXBuffer>& out) {
 }
 
 bool FindDdsResource(HMODULE module, WORD id, const void*& data, DWORD& size) {
-  data = nullptr;
-  size = 0;
-  HRSRC res = FindResourceW(module, MAKEINTRESOURCEW(id), L"DDS");
-  if (!res) return false;
-  size = SizeofResource(module, res);
-  HGLOBAL global = LoadResource(module, res);
-  data = global ? LockResource(global) : nullptr;
-  if (!data || !size) {
+  if (!LockModuleResourceBytes(module, id, L"DDS", data, size) || size == 0) {
     data = nullptr;
     size = 0;
     return false;

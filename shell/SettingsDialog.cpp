@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "document/ModuleResource.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/Settings.h"
 #include "shell/SettingsIds.h"
@@ -15,12 +16,9 @@ namespace {
 // Decodes the picture resource and draws it 1:1 at (12, 12). It is decoded again on every
 // paint; a missing resource leaves the dialog without it.
 void DrawSettingsPicture(HWND dialog) {
-  HRSRC info = FindResourceW(g_hInstance, MAKEINTRESOURCEW(IDR_SETTINGS_PICTURE), L"DDS");
-  if (!info) return;
-  HGLOBAL loaded = LoadResource(g_hInstance, info);
-  const void* bytes = loaded ? LockResource(loaded) : nullptr;
-  DWORD size = SizeofResource(g_hInstance, info);
-  if (!bytes || size == 0) return;
+  const void* bytes = nullptr;
+  DWORD size = 0;
+  if (!LockModuleResourceBytes(g_hInstance, IDR_SETTINGS_PICTURE, L"DDS", bytes, size) || size == 0) return;
 
   HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, size);
   if (!memory) return;
