@@ -403,27 +403,6 @@ HRESULT CD3DScreensaver::OpenFullScreenDevice(ScreenDevice& screen) {
   return S_OK;
 }
 
-void CD3DScreensaver::WriteBackDisplayMode(const AdapterEntry& adapter, unsigned monitorIndex) {
-  HKEY key = nullptr;
-  if (RegCreateKeyExW(HKEY_CURRENT_USER, settingsKeyPath, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS,
-                      nullptr, &key, nullptr) != ERROR_SUCCESS)
-    return;
-  wchar_t name[32];
-  swprintf(name, 32, L"Screen %d", int(monitorIndex) + 1);
-  HKEY screenKey = nullptr;
-  if (RegCreateKeyExW(key, name, 0, nullptr, REG_OPTION_NON_VOLATILE, KEY_ALL_ACCESS, nullptr, &screenKey,
-                      nullptr) == ERROR_SUCCESS) {
-    const DWORD values[3] = {adapter.storedWidth, adapter.storedHeight, adapter.storedFormat};
-    const wchar_t* names[3] = {L"Width", L"Height", L"Format"};
-    for (int i = 0; i < 3; ++i)
-      RegSetValueExW(screenKey, names[i], 0, REG_DWORD, reinterpret_cast<const BYTE*>(&values[i]), sizeof(DWORD));
-    RegSetValueExW(screenKey, L"Adapter ID", 0, REG_BINARY,
-                   reinterpret_cast<const BYTE*>(&adapter.identifier.DeviceIdentifier), sizeof(GUID));
-    RegCloseKey(screenKey);
-  }
-  RegCloseKey(key);
-}
-
 HRESULT CD3DScreensaver::OpenWindowedDevice(ScreenDevice& screen) {
   const UINT a = screen.adapterOrdinal;
   if (a >= adapterCount || !adapters[a]) return E_FAIL;

@@ -91,6 +91,15 @@ void ForEachScreenKey(const CD3DScreensaver& saver, HKEY key, Fn fn) {
   }
 }
 
+// The mode values of one "Screen %d" key: written with the settings, and after a step-down.
+void SetScreenModeValues(HKEY screen, const AdapterEntry& adapter) {
+  SetDword(screen, L"Width", adapter.storedWidth);
+  SetDword(screen, L"Height", adapter.storedHeight);
+  SetDword(screen, L"Format", adapter.storedFormat);
+  RegSetValueExW(screen, L"Adapter ID", 0, REG_BINARY,
+                 reinterpret_cast<const BYTE*>(&adapter.identifier.DeviceIdentifier), sizeof(GUID));
+}
+
 void FormatInto(wchar_t* buffer, size_t length, const wchar_t* format, va_list args) {
   int n = _vsnwprintf(buffer, length - 1, format, args);
   if (n < 0 || size_t(n) >= length - 1) buffer[length - 1] = L'\0';
@@ -245,12 +254,17 @@ void CD3DScreensaver::StoreScreenSettings(HKEY key) {
   ForEachScreenKey(*this, key, [](AdapterEntry& adapter, HKEY screen) {
     SetDword(screen, L"Leave Black", static_cast<DWORD>(adapter.leaveBlack));
     SetDword(screen, L"Disable Hardware", static_cast<DWORD>(adapter.disableHardware));
-    SetDword(screen, L"Width", adapter.storedWidth);
-    SetDword(screen, L"Height", adapter.storedHeight);
-    SetDword(screen, L"Format", adapter.storedFormat);
-    RegSetValueExW(screen, L"Adapter ID", 0, REG_BINARY,
-                   reinterpret_cast<const BYTE*>(&adapter.identifier.DeviceIdentifier), sizeof(GUID));
+    SetScreenModeValues(screen, adapter);
   });
+}
+
+void CD3DScreensaver::WriteBackDisplayMode(const AdapterEntry& adapter, unsigned monitorIndex) {
+  OpenedKey key(HKEY_CURRENT_USER, settingsKeyPath);
+  if (!key.Get()) return;
+  wchar_t name[40];
+  FormatShortText(name, L"Screen %d", int(monitorIndex) + 1);
+  OpenedKey screen(key.Get(), name);
+  if (screen.Get()) SetScreenModeValues(screen.Get(), adapter);
 }
 
 void CMoireScreensaver::LoadSettings() { ReloadSettings(); }
