@@ -11,7 +11,8 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 find_program(WINE_EXECUTABLE NAMES wine REQUIRED)
-set(CMAKE_CROSSCOMPILING_EMULATOR ${WINE_EXECUTABLE})
+# Through a wrapper that reports how a failing program ended.
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run.sh)
 # Every image is self-contained: -static is the only flag set that leaves no MinGW
 # run-time DLL among the imports with the posix thread model.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
