@@ -25,6 +25,9 @@ HRESULT FillRecord(LoadedX& x, UINT vertexSize, DS_MeshRecord& record) {
                          nullptr, nullptr);
   // Copying more bytes per vertex than the clone holds would read past its buffer.
   if (vertexSize == 0 || vertexSize > clone->GetNumBytesPerVertex()) return E_INVALIDARG;
+  // The record keeps 16-bit indices: a mesh they cannot address would draw garbage (Wine
+  // loads one anyway and cuts its indices to 16 bits).
+  if ((clone->GetOptions() & D3DXMESH_32BIT) || clone->GetNumVertices() > 65536) return D3DXERR_INVALIDMESH;
 
   DS_MeshRecord made;
   made.vertexCount = clone->GetNumVertices();

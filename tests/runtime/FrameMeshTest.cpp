@@ -5,7 +5,10 @@
 #include <vector>
 
 #include "runtime/DS_Frame.h"
+#include "runtime/DS_View2D.h"
 #include "runtime/Meshes.h"
+#include "runtime/Quads.h"
+#include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -197,4 +200,81 @@ TEST(Mesh, BuffersHaveTheLayoutsStrides) {
   check(pc, 16, 0x42);
   check(pnt, 32, 0x112);
   check(sct, 28, 0x144);
+}
+
+// Each binding leaves the layout's FVF, stream 0 with the mesh's buffer at its stride, no
+// vertex shader, and the index buffer or texture of its kind on the device.
+TEST(Binding, EachLayoutBindsItsFormatStrideAndBuffers) {
+  TestDevice dev(64, 64);
+  ASSERT_TRUE(dev.Ok());
+  IDirect3DDevice9* d = dev.Device();
+  ComRef<ID3DXBuffer> code;
+  const char vs[] = "vs_1_1\ndcl_position v0\nmov oPos, v0\n";
+  ASSERT_TRUE(SUCCEEDED(D3DXAssembleShader(vs, sizeof vs - 1, nullptr, nullptr, 0, code.Put(), nullptr)));
+  ComRef<IDirect3DVertexShader9> shader;
+  ASSERT_TRUE(SUCCEEDED(d->CreateVertexShader(static_cast<const DWORD*>(code->GetBufferPointer()), shader.Put())));
+  auto texture = MakeTexture(2, 2, [](UINT, UINT) { return 0xFFFFFFFFu; });
+
+  struct Expected {
+    IDirect3DVertexBuffer9* vertices;
+    DWORD fvf;
+    UINT stride;
+    IDirect3DIndexBuffer9* indices;  // null: not an indexed binding
+    IDirect3DTexture9* texture;      // null: not a textured binding
+  };
+  auto check = [&](const char* name, const Expected& e, const auto& bind) {
+    SCOPED_TRACE(name);
+    d->SetVertexShader(shader.Get());
+    d->SetIndices(nullptr);
+    d->SetTexture(0, nullptr);
+    bind();
+    DWORD fvf = 0;
+    d->GetFVF(&fvf);
+    EXPECT_EQ(fvf, e.fvf);
+    ComRef<IDirect3DVertexBuffer9> stream;
+    UINT offset = 99, stride = 0;
+    d->GetStreamSource(0, stream.Put(), &offset, &stride);
+    EXPECT_EQ(stream.Get(), e.vertices);
+    EXPECT_EQ(offset, 0u);
+    EXPECT_EQ(stride, e.stride);
+    ComRef<IDirect3DVertexShader9> bound;
+    d->GetVertexShader(bound.Put());
+    EXPECT_FALSE(bound);
+    ComRef<IDirect3DIndexBuffer9> indices;
+    d->GetIndices(indices.Put());
+    EXPECT_EQ(indices.Get(), e.indices);
+    ComRef<IDirect3DBaseTexture9> stage0;
+    d->GetTexture(0, stage0.Put());
+    EXPECT_EQ(stage0.Get(), static_cast<IDirect3DBaseTexture9*>(e.texture));
+  };
+  auto withIndices = [&](auto& mesh) {
+    EXPECT_TRUE(SUCCEEDED(CreateMeshVertexBuffer(4, mesh)));
+    EXPECT_TRUE(SUCCEEDED(d->CreateIndexBuffer(12, D3DUSAGE_WRITEONLY, D3DFMT_INDEX16, D3DPOOL_MANAGED,
+                                               mesh.indexBuffer.Put(), nullptr)));
+  };
+
+  DS_IndexedMesh<DX_V::PT> pt;
+  withIndices(pt);
+  check("BindIndexedPT", {pt.vertexBuffer.Get(), 0x102, 20, pt.indexBuffer.Get(), nullptr}, [&] { BindIndexedPT(pt); });
+  DS_IndexedMesh<DX_V::PNT> pnt;
+  withIndices(pnt);
+  check("BindIndexedPNT", {pnt.vertexBuffer.Get(), 0x112, 32, pnt.indexBuffer.Get(), nullptr},
+        [&] { BindIndexedPNT(pnt); });
+  DS_IndexedMesh<DX_V::PCT> pct;
+  withIndices(pct);
+  check("BindIndexedPCT", {pct.vertexBuffer.Get(), 0x142, 24, pct.indexBuffer.Get(), nullptr},
+        [&] { BindIndexedPCT(pct); });
+  DS_TexturedQuad<DX_V::PT> picture;
+  CreateQuadPT(picture);
+  picture.texture = texture;
+  check("BindTexturedPT", {picture.vertexBuffer.Get(), 0x102, 20, nullptr, texture.Get()},
+        [&] { BindTexturedPT(picture); });
+  DS_TexturedQuad<DX_V::SCT> screenQuad;
+  CreateQuadSCT(screenQuad);
+  screenQuad.texture = texture;
+  check("BindTexturedSCT", {screenQuad.vertexBuffer.Get(), 0x144, 28, nullptr, texture.Get()},
+        [&] { BindTexturedSCT(screenQuad); });
+  DS_SimpleMesh<DX_V::SC> fader;
+  CreateQuadSC(fader);
+  check("BindQuadSC", {fader.vertexBuffer.Get(), 0x44, 20, nullptr, nullptr}, [&] { BindQuadSC(fader); });
 }

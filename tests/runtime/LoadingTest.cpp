@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "runtime/MeshLoading.h"
+#include "runtime/Meshes.h"
 #include "runtime/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
@@ -186,6 +187,44 @@ TEST_F(Loading, CubeMeshFromFileMemoryAndResource) {
   ExpectCube(fromResource);
 }
 
+TEST_F(Loading, LoadedCubeDrawsThroughItsIndexedBinding) {
+  DS_MeshRecord cube;
+  ASSERT_EQ(LoadMeshFromResource(nullptr, 110, 32, cube), S_OK);
+  DS_IndexedMesh<DX_V::PNT> mesh;
+  mesh.vertexBuffer = cube.vertexBuffer;
+  mesh.indexBuffer = cube.indexBuffer;
+  mesh.vertexCount = cube.vertexCount;
+  mesh.primitiveType = D3DPT_TRIANGLELIST;
+  mesh.indexedPrimitiveCount = cube.faceCount;
+
+  // The cube's -1..1 on a 4 x 4 orthographic view covers pixels 16..48 of 64.
+  IDirect3DDevice9* d = dev.Device();
+  D3DXMATRIX identity, projection;
+  D3DXMatrixIdentity(&identity);
+  D3DXMatrixOrthoLH(&projection, 4.0f, 4.0f, -5.0f, 5.0f);
+  d->SetTransform(D3DTS_WORLD, &identity);
+  d->SetTransform(D3DTS_VIEW, &identity);
+  d->SetTransform(D3DTS_PROJECTION, &projection);
+  d->SetRenderState(D3DRS_LIGHTING, FALSE);
+  d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
+  d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
+  d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
+  dev.Clear(0xFF000000);
+  d->BeginScene();
+  BindIndexedPNT(mesh);
+  d->DrawIndexedPrimitive(mesh.primitiveType, 0, 0, mesh.vertexCount, 0, mesh.indexedPrimitiveCount);
+  d->EndScene();
+  auto px = dev.ReadBack();
+  ASSERT_EQ(px.size(), 64u * 64u);
+  for (int y = 18; y <= 46; y += 7)
+    for (int x = 18; x <= 46; x += 7)
+      EXPECT_TRUE(Near(TestDevice::At(px, 64, x, y), Rgba{255, 255, 255, 0}, 0)) << x << "," << y;
+  for (int i : {4, 12, 52, 60}) {
+    EXPECT_TRUE(Near(TestDevice::At(px, 64, i, 32), Rgba{0, 0, 0, 0}, 0)) << i;
+    EXPECT_TRUE(Near(TestDevice::At(px, 64, 32, i), Rgba{0, 0, 0, 0}, 0)) << i;
+  }
+}
+
 TEST_F(Loading, MissingOrBrokenMeshesGiveAnEmptyRecord) {
   DS_MeshRecord m;
   ASSERT_EQ(LoadMeshFromResource(nullptr, 110, 32, m), S_OK);
@@ -208,6 +247,14 @@ TEST_F(Loading, MissingOrBrokenMeshesGiveAnEmptyRecord) {
   EXPECT_EQ(m.vertexCount, 0u);
   EXPECT_TRUE(FAILED(LoadMeshFromResource(nullptr, 101, 32, m)));  // a picture, not a mesh
   EXPECT_EQ(m.vertexCount, 0u);
+  // More vertices than 16-bit indices address: refused rather than drawn with cut indices.
+  std::string big = "xof 0303txt 0032\nMesh Big {\n65540;\n";
+  for (int i = 0; i < 65540; ++i)
+    big += std::to_string(i % 256) + ".0;" + std::to_string(i / 256) + ".0;0.0;" + (i < 65539 ? ",\n" : ";\n");
+  big += "2;\n3;0,1,256;,\n3;65537,65538,65539;;\n}\n";
+  EXPECT_EQ(LoadMeshFromMemory(big.data(), UINT(big.size()), 32, m), D3DXERR_INVALIDMESH);
+  EXPECT_EQ(m.vertexCount, 0u);
+  EXPECT_FALSE(m.indexBuffer);
   // More bytes per vertex than the layout has would read past the mesh's buffer.
   EXPECT_EQ(LoadMeshFromResource(nullptr, 110, 64, m), E_INVALIDARG);
   EXPECT_EQ(m.vertexCount, 0u);

@@ -74,6 +74,12 @@ TEST(Noise, NegativeXTruncatesTowardZero) {
   EXPECT_NEAR(ValueNoise1D(-0.5), mid, 1e-7);
 }
 
+TEST(Noise, NextLatticePointWrapsAtTheLargestInt) {
+  // n = 2^31 - 1: the following lattice point is the hash of the wrapped 2^31.
+  double x = 2147483647.5;
+  EXPECT_NEAR(ValueNoise1D(x), (Lattice(2147483647) + Lattice(2147483648)) / 2, 1e-6);
+}
+
 TEST(Noise, ValueNoiseStaysInRange) {
   for (double x = -50.0; x < 50.0; x += 0.37) {
     double v = ValueNoise1D(x);

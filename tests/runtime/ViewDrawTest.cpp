@@ -17,25 +17,33 @@ class ViewDraw : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(dev.Ok());
     SelectView(&view, &screen);
-    auto tex = MakeTexture(160, 120, [](UINT x, UINT y) { return y < 20 ? kYellow : x < 20 ? kBlue : kRed; });
-    ASSERT_TRUE(tex);
-    MakeTextureInfo(160, 120, picture.info, tex.Get());
-    picture.texture = tex;
-    ASSERT_TRUE(SUCCEEDED(CreateQuadPT(picture)));
-    DX_V::PT* v = picture.Lock();
-    ASSERT_NE(v, nullptr);
-    v[0] = {0, 120, 0, 0, 1};
-    v[1] = {0, 0, 0, 0, 0};
-    v[2] = {160, 120, 0, 1, 1};
-    v[3] = {160, 0, 0, 1, 0};
-    picture.Unlock();
+    MakePicture(160, 120);
     view.CreateBars();
   }
   void TearDown() override { SelectView(nullptr, nullptr); }
 
-  void Draw(int mode) {
+  // A w x h picture of the pattern above, as the picture quad in picture pixels.
+  void MakePicture(UINT w, UINT h) {
+    auto tex = MakeTexture(w, h, [](UINT x, UINT y) { return y < 20 ? kYellow : x < 20 ? kBlue : kRed; });
+    ASSERT_TRUE(tex);
+    MakeTextureInfo(w, h, picture.info, tex.Get());
+    picture.texture = tex;
+    ASSERT_TRUE(SUCCEEDED(CreateQuadPT(picture)));
+    DX_V::PT* v = picture.Lock();
+    ASSERT_NE(v, nullptr);
+    float fw = float(w), fh = float(h);
+    v[0] = {0, fh, 0, 0, 1};
+    v[1] = {0, 0, 0, 0, 0};
+    v[2] = {fw, fh, 0, 1, 1};
+    v[3] = {fw, 0, 0, 1, 0};
+    picture.Unlock();
+  }
+
+  // Draws the picture for a light's target of width x height (the back buffer's size
+  // unless given), then the bars.
+  void Draw(int mode, int width = 320, int height = 180) {
     IDirect3DDevice9* d = dev.Device();
-    g_view2D->Setup(320, 180, picture.info, mode, false);
+    g_view2D->Setup(width, height, picture.info, mode, false);
     dev.Clear(kBackground);
     d->SetRenderState(D3DRS_LIGHTING, FALSE);
     d->SetRenderState(D3DRS_ZENABLE, FALSE);
@@ -66,16 +74,41 @@ class ViewDraw : public ::testing::Test {
 #define EXPECT_PIXEL(x, y, colour) EXPECT_TRUE(Near(At(x, y), colour, 8)) << "at " << (x) << "," << (y)
 
 TEST_F(ViewDraw, FitKeepsTheAspectWithFourBlackBars) {
+  // The light's target may be larger or smaller than the back buffer: the view scales
+  // the fitted rectangle onto the back buffer, so the screen shows the same.
+  const int targets[][2] = {{320, 180}, {640, 360}, {160, 90}};
+  for (const auto& t : targets) {
+    SCOPED_TRACE(testing::Message() << "target " << t[0] << "x" << t[1]);
+    Draw(1, t[0], t[1]);
+    EXPECT_PIXEL(20, 90, kBlackPx);    // left bar
+    EXPECT_PIXEL(300, 90, kBlackPx);   // right bar
+    EXPECT_PIXEL(2, 2, kBlackPx);
+    EXPECT_PIXEL(317, 177, kBlackPx);
+    EXPECT_PIXEL(50, 100, kBluePx);    // picture columns 0..19 at x 40..70
+    EXPECT_PIXEL(75, 100, kRedPx);
+    EXPECT_PIXEL(150, 15, kYellowPx);  // rows 0..19 at y 0..30
+    EXPECT_PIXEL(150, 35, kRedPx);
+    EXPECT_PIXEL(275, 175, kRedPx);
+  }
+}
+
+TEST_F(ViewDraw, FitOfAWidePictureHasTopAndBottomBarsThatCoverTheZoomedPicture) {
+  MakePicture(160, 40);  // fits as y 50..130 at scale 2
   Draw(1);
-  EXPECT_PIXEL(20, 90, kBlackPx);    // left bar
-  EXPECT_PIXEL(300, 90, kBlackPx);   // right bar
+  EXPECT_PIXEL(160, 25, kBlackPx);   // top bar
+  EXPECT_PIXEL(160, 155, kBlackPx);  // bottom bar
   EXPECT_PIXEL(2, 2, kBlackPx);
   EXPECT_PIXEL(317, 177, kBlackPx);
-  EXPECT_PIXEL(50, 100, kBluePx);    // picture columns 0..19 at x 40..70
-  EXPECT_PIXEL(75, 100, kRedPx);
-  EXPECT_PIXEL(150, 15, kYellowPx);  // rows 0..19 at y 0..30
-  EXPECT_PIXEL(150, 35, kRedPx);
-  EXPECT_PIXEL(275, 175, kRedPx);
+  EXPECT_PIXEL(160, 70, kYellowPx);  // rows 0..19 at y 50..90
+  EXPECT_PIXEL(20, 110, kBluePx);    // columns 0..19 at x 0..40
+  EXPECT_PIXEL(200, 110, kRedPx);
+  // Zoomed 2 about the centre the picture reaches over y 10..170, but the bars stay on top.
+  g_view2D->SetCameraTransform(2.0f, 0.0f, 0.0f);
+  Draw(1);
+  EXPECT_PIXEL(160, 30, kBlackPx);
+  EXPECT_PIXEL(160, 150, kBlackPx);
+  EXPECT_PIXEL(160, 60, kYellowPx);  // row 12.5
+  EXPECT_PIXEL(160, 120, kRedPx);
 }
 
 TEST_F(ViewDraw, StretchFillsTheTargetOnBothAxesIndependently) {
