@@ -36,7 +36,9 @@ bool MediaRectangle::ContainsPoint(float px, float py) const {
   if (!PictureQuadHasArea(QuadWidth(q), QuadHeight(q))) return false;
   D3DXVECTOR3 p(g_virtualScreen->backBufferScaleX * px, g_virtualScreen->backBufferScaleY * py, 0.0f);
   D3DXVECTOR3 c = MapPointToCanvas(p);
-  if (float(left.Value()) > c.x || float(right.Value()) < c.x) return false;
-  if (float(top.Value()) > c.y || float(bottom.Value()) < c.y) return false;
+  // Edges compared exactly: every int is a double, not every int a float.
+  const double x = c.x, y = c.y;
+  if (double(left.Value()) > x || double(right.Value()) < x) return false;
+  if (double(top.Value()) > y || double(bottom.Value()) < y) return false;
   return true;
 }

@@ -156,6 +156,19 @@ TEST_F(HitTest, EdgesAreInclusive) {
   EXPECT_FALSE(rect.ContainsPoint(340.0f, 241.0f));  // below it
 }
 
+TEST_F(HitTest, EdgesBeyondFloatPrecisionCompareExactly) {
+  // 2^24 + 1 has no float of its own; as a float it would equal the point 2^24.
+  screen.pictureWidth = 1u << 25;
+  float x = 160.0f + 960.0f * 0.5f;  // picture x 2^24
+  rect.left.Value() = (1 << 24) + 1;
+  rect.right.Value() = 1 << 25;
+  rect.top.Value() = 0;
+  rect.bottom.Value() = 600;
+  EXPECT_FALSE(rect.ContainsPoint(x, 300.0f));
+  rect.left.Value() = 1 << 24;
+  EXPECT_TRUE(rect.ContainsPoint(x, 300.0f));
+}
+
 TEST_F(HitTest, BackBufferScaleAppliesToThePoint) {
   screen.backBufferScaleX = screen.backBufferScaleY = 2.0f;
   EXPECT_TRUE(rect.ContainsPoint(140.0f, 60.0f));  // (280, 120) on the back buffer
