@@ -105,6 +105,11 @@ TEST(EffectParser, RejectsMalformedSourcesAtTheFaultyLine) {
       {"/* never closed\n\n", 1, "unterminated comment"},
       {"float a = 1.5x;\n", 1, "malformed number"},
       {"technique T { pass P { } }\ntechnique T { pass Q { } }\n", 2, "declared twice"},
+      {"float a;\nint b = 4294967296;\n", 2, "does not fit in 32 bits"},
+      {"int b = -2147483649;\n", 1, "does not fit in 32 bits"},
+      {"\nfloat a[257];\n", 2, "array size must be 1 to 256"},
+      {"float4 a[0];\n", 1, "array size must be 1 to 256"},
+      {"float a = 1e50;\n", 1, "too large for a float"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.source);
@@ -190,22 +195,78 @@ TEST(ShaderReferences, BadReferencesAreReportedAtTheirLine) {
   }
 }
 
+// A table entry spans every register of its matrix or array, not only the one the code names,
+// so the compiler checks the profile's limits itself.
+TEST(ShaderReferences, RegistersPastTheProfilesLimitAreRejected) {
+  struct Case {
+    const char* profile;
+    const char* body;
+    int line;
+    const char* message;
+  };
+  const char* decls =
+      "float4 A[40]; float4 B[30]; float4 C[9]; float4 D[2]; float4 E[60]; float4x4 m;\n"
+      "texture t; sampler2D s0 { Texture = <t>; }; sampler2D s1 { Texture = <t>; };\n"
+      "sampler2D s2 { Texture = <t>; }; sampler2D s3 { Texture = <t>; }; sampler2D s4 { Texture = <t>; };\n";
+  const Case cases[] = {
+      {"ps_2_0", "mov oC0, $A\n", 1, "needs 40 constant register(s) from 0 on, but ps_2_0 has 32"},
+      {"ps_2_0", "mov r0, $B\nmov r1, $m\n", 2, "needs 4 constant register(s) from 30 on"},
+      {"ps_1_4", "mov r0, $C\n", 1, "ps_1_4 has 8"},
+      {"vs_1_1", "mov r0, $E\nmov r1, $A\n", 2, "needs 40 constant register(s) from 60 on, but vs_1_1 has 96"},
+      {"vs_2_0", "texldl r0, v0, $s0\n", 1, "vs_2_0 has 0"},
+      {"vs_3_0", "texldl r0, v0, $s0\ntexldl r0, v0, $s1\ntexldl r0, v0, $s2\ntexldl r0, v0, $s3\ntexldl r0, v0, $s4\n",
+       5, "needs 1 sampler register(s) from 4 on, but vs_3_0 has 4"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.profile) + ": " + c.body);
+    try {
+      Resolve(decls, c.profile, c.body);
+      ADD_FAILURE() << "accepted";
+    } catch (const CompileError& e) {
+      EXPECT_EQ(e.line, c.line) << e.what();
+      EXPECT_NE(std::string(e.what()).find(c.message), std::string::npos) << e.what();
+    }
+  }
+  // The last registers themselves are fine.
+  EXPECT_EQ(Resolve(decls, "ps_2_0", "mov r0, $B\nmov r1, $D[1]\n").bindings.size(), 2u);
+  EXPECT_EQ(Resolve(decls, "vs_2_0", "mov r0, $E\nmov r1, $A\n").bindings.size(), 2u);
+  EXPECT_THROW(Resolve(decls, "ps_2_0", "mov r0, $B\nmov r1, $C\n"), CompileError);
+  EXPECT_EQ(Resolve(decls, "vs_3_0", "mov r0, $A\nmov r1, $B\nmov r2, $m\ntexldl r0, v0, $s3\n").bindings.size(), 4u);
+}
+
+// The assembler reports register faults at the token after them; the compiler moves them back
+// to the code line they belong to, past blank and comment lines.
 TEST(ShaderAssembly, AssemblerFaultsCarryTheSourceLine) {
-  Effect e = ParseEffect(
-      "float k;\n"
-      "technique T {\n"
-      "  pass P {\n"
-      "    PixelShader = ps_2_0 {\n"
-      "      mov r0, $k.x\n"
-      "      frob oC0, r0\n"
-      "    }\n"
-      "  }\n"
-      "}\n");
-  try {
-    WriteEffect(e);
-    ADD_FAILURE() << "accepted";
-  } catch (const CompileError& err) {
-    EXPECT_EQ(err.line, 6) << err.what();
+  struct Case {
+    const char* source;
+    int line;
+    const char* message;
+  };
+  const Case cases[] = {
+      {"float k;\ntechnique T {\n  pass P {\n    PixelShader = ps_2_0 {\n      mov r0, $k.x\n      frob oC0, r0\n"
+       "    }\n  }\n}\n",
+       6, "Unexpected input"},
+      {"technique T { pass P {\n  PixelShader = ps_2_0 {\n    mov oC0, r99\n\n    // note\n    mov oC0, r0\n  }\n} }\n", 3,
+       "r99 not supported"},
+      {"float k;\n\ntechnique T { pass P { PixelShader = ps_2_0 { mov oC0, r99 } } }\n", 3, "r99 not supported"},
+      {"technique T { pass P {\n  PixelShader = ps_2_0 {\n    mov r0, c0\n    mov oC0, r99 ; bad\n    ; more\n\n  }\n} }\n",
+       4, "r99 not supported"},
+      {"technique T { pass P {\n  PixelShader = ps_2_0 {\n    mov r0, c0\n    mov r0,, c0\n    mov oC0, r0\n  }\n} }\n", 4,
+       "syntax error"},
+      {"technique T { pass P {\n  VertexShader = vs_3_0 {\n    dcl_position v0\n    mov oPos, v0\n  }\n} }\n", 4,
+       "oPos not supported in VS 3.0"},
+      // A named shader that no pass uses is assembled all the same.
+      {"shader Spare = ps_2_0 {\n  mov r0, c0\n  frob oC0, r0\n}\ntechnique T { pass P { } }\n", 3, "Unexpected input"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.source);
+    try {
+      WriteEffect(ParseEffect(c.source));
+      ADD_FAILURE() << "accepted";
+    } catch (const CompileError& err) {
+      EXPECT_EQ(err.line, c.line) << err.what();
+      EXPECT_NE(std::string(err.what()).find(c.message), std::string::npos) << err.what();
+    }
   }
 }
 

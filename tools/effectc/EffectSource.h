@@ -97,6 +97,7 @@ struct Technique {
 struct Effect {
   std::vector<Parameter> parameters;
   std::vector<Technique> techniques;
+  std::vector<std::shared_ptr<ShaderCode>> shaders;  // named ones, used or not
 
   const Parameter* FindParameter(const std::string& name) const {
     for (auto& p : parameters)

@@ -77,6 +77,8 @@ class Writer {
   Writer(const Effect& e, const ShaderCompiler& compile) : effect_(e), compile_(compile) {}
 
   std::vector<uint8_t> Run() {
+    // A named shader that no pass uses still has to assemble: a fault in it is a fault.
+    for (auto& shader : effect_.shaders) Bytecode(*shader);
     std::vector<uint32_t> params;
     for (size_t i = 0; i < effect_.parameters.size(); ++i) WriteParameter(params, uint32_t(i));
     std::vector<uint32_t> techniques;
@@ -106,6 +108,13 @@ class Writer {
   }
 
  private:
+  // Each shader is assembled once, however many passes use it.
+  const std::vector<uint32_t>& Bytecode(const ShaderCode& shader) {
+    auto it = bytecode_.find(&shader);
+    if (it == bytecode_.end()) it = bytecode_.emplace(&shader, compile_(shader, effect_)).first;
+    return it->second;
+  }
+
   // Ids start at 1: the loader keeps slot 0 for itself.
   uint32_t NewObject() { return nextObject_++; }
 
@@ -143,9 +152,7 @@ class Writer {
   uint32_t StateValue(const State& s, uint32_t technique, uint32_t index, uint32_t stateIndex) {
     if (s.shader) {
       uint32_t id = NewObject();
-      auto it = bytecode_.find(s.shader.get());
-      if (it == bytecode_.end()) it = bytecode_.emplace(s.shader.get(), compile_(*s.shader, effect_)).first;
-      const auto& code = it->second;
+      const auto& code = Bytecode(*s.shader);
       AddResource(technique, index, kNone, stateIndex, 0, reinterpret_cast<const uint8_t*>(code.data()),
                   code.size() * 4);
       ++shaderCount_;

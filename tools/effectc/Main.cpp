@@ -30,6 +30,9 @@ int main(int argc, char** argv) {
   } catch (const effectc::CompileError& e) {
     std::cerr << source << ":" << e.line << ": error: " << e.what() << "\n";
     return 1;
+  } catch (const std::exception& e) {
+    std::cerr << source << ": error: the compiler failed: " << e.what() << "\n";
+    return 1;
   }
   std::string temp = std::string(output) + ".part";
   {

@@ -1,6 +1,8 @@
 #include "tools/effectc/Parser.h"
 
 #include <cerrno>
+#include <cmath>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <map>
@@ -12,6 +14,9 @@
 
 namespace effectc {
 namespace {
+
+// No shader has more than 256 constant registers, and each element takes one at least.
+constexpr long long kMaxElements = 256;
 
 bool IsProfile(const std::string& p) {
   static const std::set<std::string> profiles = {"vs_1_1", "vs_2_0", "vs_2_x", "vs_3_0", "ps_1_1", "ps_1_2",
@@ -127,8 +132,12 @@ class Parser {
     char* end = nullptr;
     errno = 0;
     long long v = std::strtoll(s, &end, 0);
-    if (*end != 0 || errno != 0) Fail(t, "expected an integer");
-    return negative ? -v : v;
+    if (*end != 0) Fail(t, "expected an integer");
+    if (negative) v = -v;
+    // Signed or unsigned 32-bit: colours are written as 0xAARRGGBB.
+    if (errno != 0 || v < INT32_MIN || v > int64_t(UINT32_MAX))
+      throw CompileError(t.line, "'" + std::string(negative ? "-" : "") + t.text + "' does not fit in 32 bits");
+    return v;
   }
 
   float ParseFloat(const Token& t, bool negative) {
@@ -136,8 +145,10 @@ class Parser {
     if (!text.empty() && (text.back() == 'f' || text.back() == 'F')) text.pop_back();
     if (text.rfind("0x", 0) == 0 || text.rfind("0X", 0) == 0) return float(ParseInteger(t, negative));
     char* end = nullptr;
+    errno = 0;
     float v = std::strtof(text.c_str(), &end);
     if (*end != 0) Fail(t, "expected a number");
+    if (errno == ERANGE && std::isinf(v)) throw CompileError(t.line, "'" + t.text + "' is too large for a float");
     return negative ? -v : v;
   }
 
@@ -252,7 +263,8 @@ class Parser {
       Token n = lex_.Next();
       if (n.kind != TokenKind::Number) Fail(n, "expected an array size");
       long long count = ParseInteger(n, false);
-      if (count < 1) Fail(n, "array size must be at least 1");
+      if (count < 1 || count > kMaxElements)
+        throw CompileError(n.line, "array size must be 1 to " + std::to_string(kMaxElements));
       if (!type.IsNumeric()) throw CompileError(n.line, "only numeric parameters can be arrays");
       p.type.elements = int(count);
       Expect("]");
@@ -323,6 +335,7 @@ class Parser {
     auto code = ParseShaderBody(ExpectIdentifier("a shader profile"));
     code->name = name.text;
     shaders_[name.text] = code;
+    effect_.shaders.push_back(code);
     Accept(";");
   }
 

@@ -67,6 +67,21 @@ int PreviousCodeLine(const std::string& text, int line) {
 
 bool IsPs1(const std::string& profile) { return profile.rfind("ps_1_", 0) == 0; }
 
+// Constant and sampler registers of a profile, as D3D9 guarantees them. The assembler checks
+// only the registers the code names, not the rest of a matrix or array a table entry spans.
+struct RegisterLimits {
+  int floats, samplers;
+};
+
+RegisterLimits LimitsOf(const std::string& profile) {
+  if (profile == "vs_1_1") return {96, 0};
+  if (profile == "vs_2_0" || profile == "vs_2_x") return {256, 0};
+  if (profile == "vs_3_0") return {256, 4};
+  if (profile == "ps_3_0") return {224, 16};
+  if (IsPs1(profile)) return {8, 0};
+  return {32, 16};  // ps_2_0, ps_2_x
+}
+
 }  // namespace
 
 ResolvedShader ResolveReferences(const ShaderCode& code, const Effect& effect) {
@@ -136,16 +151,25 @@ ResolvedShader ResolveReferences(const ShaderCode& code, const Effect& effect) {
       ConstantBinding b;
       b.name = name;
       b.type = p->type;
+      RegisterLimits limits = LimitsOf(code.profile);
+      int count = 1, limit = limits.samplers;
       if (p->type.IsSampler()) {
         b.registerSet = 3;
-        b.registerCount = 1;
-        b.registerIndex = uint16_t(allocate(usedSampler, 1));
       } else {
         int perElement = p->type.cls == ClassCode::MatrixRows ? p->type.cols : 1;
         b.registerSet = 2;
-        b.registerCount = uint16_t(perElement * p->type.Count());
-        b.registerIndex = uint16_t(allocate(usedFloat, b.registerCount));
+        count = perElement * p->type.Count();
+        limit = limits.floats;
       }
+      int base = allocate(b.registerSet == 3 ? usedSampler : usedFloat, count);
+      if (base + count > limit) {
+        const char* kind = b.registerSet == 3 ? "sampler" : "constant";
+        throw CompileError(line, "'" + name + "' needs " + std::to_string(count) + " " + kind +
+                                     " register(s) from " + std::to_string(base) + " on, but " + code.profile +
+                                     " has " + std::to_string(limit));
+      }
+      b.registerIndex = uint16_t(base);
+      b.registerCount = uint16_t(count);
       it = bindingOf.emplace(name, out.bindings.size()).first;
       out.bindings.push_back(b);
     }
@@ -259,7 +283,7 @@ std::vector<uint32_t> AssembleShader(const ShaderCode& code, const Effect& effec
     }
     if (line == 0) line = code.line;
     else if (!syntax) line = PreviousCodeLine(text, line);
-    if (message.empty()) message = log.empty() ? "the assembler rejected the shader" : log;
+    if (message.empty()) message = syntax ? "syntax error" : log.empty() ? "the assembler rejected the shader" : log;
     throw CompileError(line, code.profile + " assembly: " + message);
   }
   const uint32_t* words = static_cast<const uint32_t*>(bytecode->GetBufferPointer());
