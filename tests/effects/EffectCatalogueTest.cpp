@@ -1,8 +1,10 @@
-// Every effect the project ships declares exactly the techniques and parameter names of its
-// catalogue entry, and every catalogue entry is shipped.
+// Every effect the project ships declares exactly the techniques, parameter names and types of
+// its catalogue entry, every catalogue entry is shipped, and the resource module holds each
+// effect under the id of its entry.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <map>
 #include <set>
 
 #include "tests/effects/EffectCatalogue.h"
@@ -19,9 +21,23 @@ const EffectCatalogueEntry* FindEntry(const std::string& file) {
   return nullptr;
 }
 
-std::set<std::string> AsSet(const std::vector<std::string>& v) { return {v.begin(), v.end()}; }
+// The source-level name of a declared type, as the catalogue writes it.
+std::string TypeName(const D3DXPARAMETER_DESC& d) {
+  static const std::map<D3DXPARAMETER_TYPE, const char*> names = {
+      {D3DXPT_BOOL, "bool"},         {D3DXPT_INT, "int"},           {D3DXPT_FLOAT, "float"},
+      {D3DXPT_STRING, "string"},     {D3DXPT_TEXTURE, "texture"},   {D3DXPT_TEXTURE2D, "texture2D"},
+      {D3DXPT_SAMPLER, "sampler"},   {D3DXPT_SAMPLER2D, "sampler2D"}, {D3DXPT_SAMPLERCUBE, "samplerCUBE"},
+  };
+  auto it = names.find(d.Type);
+  std::string name = it != names.end() ? it->second : "type" + std::to_string(int(d.Type));
+  if (d.Class == D3DXPC_VECTOR) name += std::to_string(d.Columns);
+  if (d.Class == D3DXPC_MATRIX_ROWS || d.Class == D3DXPC_MATRIX_COLUMNS)
+    name += std::to_string(d.Rows) + "x" + std::to_string(d.Columns);
+  if (d.Elements) name += "[" + std::to_string(d.Elements) + "]";
+  return name;
+}
 
-TEST(EffectCatalogue, EveryShippedEffectDeclaresExactlyItsNames) {
+TEST(EffectCatalogue, EveryShippedEffectDeclaresExactlyItsNamesAndTypes) {
   TestDevice dev(16, 16);
   ASSERT_TRUE(dev.Ok());
   auto shipped = ShippedEffects();
@@ -33,22 +49,45 @@ TEST(EffectCatalogue, EveryShippedEffectDeclaresExactlyItsNames) {
     auto effect = CreateEffectFromBytes(dev.Device(), ReadFileBytes(path));
     ASSERT_TRUE(effect) << "D3DXCreateEffect failed";
     auto techniques = TechniqueNames(effect.Get());
-    auto parameters = ParameterNames(effect.Get());
-    EXPECT_EQ(AsSet(techniques), AsSet(entry->techniques));
-    EXPECT_EQ(AsSet(parameters), AsSet(entry->parameters));
-    EXPECT_EQ(AsSet(parameters).size(), parameters.size()) << "a parameter name declared twice";
+    EXPECT_EQ(std::set<std::string>(techniques.begin(), techniques.end()),
+              std::set<std::string>(entry->techniques.begin(), entry->techniques.end()));
+    EXPECT_EQ(techniques.size(), entry->techniques.size()) << "a technique declared twice";
+    std::map<std::string, std::string> declared;
+    for (auto& name : ParameterNames(effect.Get())) {
+      D3DXPARAMETER_DESC d;
+      ASSERT_EQ(effect->GetParameterDesc(effect->GetParameterByName(nullptr, name.c_str()), &d), D3D_OK);
+      EXPECT_TRUE(declared.emplace(name, TypeName(d)).second) << name << " declared twice";
+    }
+    std::map<std::string, std::string> expected(entry->parameters.begin(), entry->parameters.end());
+    EXPECT_EQ(declared, expected);
   }
 }
 
 TEST(EffectCatalogue, EveryEntryIsShippedOnce) {
   auto shipped = ShippedEffects();
-  std::set<std::string> files, ids;
+  std::set<std::string> files;
+  std::set<int> ids;
   for (auto& e : EffectCatalogue()) {
     SCOPED_TRACE(e.file);
     EXPECT_TRUE(files.insert(e.file).second) << "file listed twice";
-    EXPECT_TRUE(ids.insert(std::to_string(e.id)).second) << "id listed twice";
+    EXPECT_TRUE(ids.insert(e.id).second) << "id listed twice";
     EXPECT_EQ(std::count_if(shipped.begin(), shipped.end(), [&](auto& p) { return BaseName(p) == e.file; }), 1);
   }
+}
+
+// The scene asks the module for an effect by number only, so a wrong id in the module's list
+// would hand a brush another effect.
+TEST(EffectCatalogue, ModuleHoldsEachEffectUnderItsId) {
+  int effects = 0;
+  for (auto& m : ReadModuleEntries(COMMON_RES_ENTRIES_LIST)) {
+    if (m.type != "RCDATA") continue;
+    SCOPED_TRACE(m.path);
+    ++effects;
+    const EffectCatalogueEntry* entry = FindEntry(BaseName(m.path));
+    ASSERT_NE(entry, nullptr) << "module effect without a catalogue entry";
+    EXPECT_EQ(m.id, entry->id);
+  }
+  EXPECT_GT(effects, 0);
 }
 
 }  // namespace

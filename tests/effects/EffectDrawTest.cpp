@@ -10,10 +10,6 @@ namespace {
 constexpr int kSize = 64;
 const D3DCOLOR kClear = D3DCOLOR_XRGB(10, 20, 30);
 
-struct QuadVertex {
-  float x, y, z, u, v;
-};
-
 // A picture of four quadrants: red top left, green top right, blue bottom left, grey bottom
 // right.
 ComRef<IDirect3DTexture9> MakeQuadrants(IDirect3DDevice9* device) {
@@ -32,17 +28,6 @@ ComRef<IDirect3DTexture9> MakeQuadrants(IDirect3DDevice9* device) {
   return tex;
 }
 
-ComRef<IDirect3DTexture9> MakeSolid(IDirect3DDevice9* device, D3DCOLOR colour) {
-  ComRef<IDirect3DTexture9> tex;
-  if (FAILED(device->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, tex.Put(), nullptr))) return tex;
-  D3DLOCKED_RECT lr;
-  tex->LockRect(0, &lr, nullptr, 0);
-  for (int y = 0; y < 4; ++y)
-    for (int x = 0; x < 4; ++x) reinterpret_cast<uint32_t*>(static_cast<uint8_t*>(lr.pBits) + y * lr.Pitch)[x] = colour;
-  tex->UnlockRect(0);
-  return tex;
-}
-
 class EffectDraw : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -56,22 +41,8 @@ class EffectDraw : public ::testing::Test {
 
   // A full-screen quad through every pass of the technique; returns the back buffer.
   std::vector<uint32_t> Draw(const char* technique, UINT* passCount = nullptr) {
-    const QuadVertex quad[4] = {
-        {-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
-    IDirect3DDevice9* d = dev.Device();
     dev.Clear(kClear);
-    EXPECT_EQ(effect->SetTechnique(technique), D3D_OK);
-    d->BeginScene();
-    d->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
-    UINT passes = 0;
-    EXPECT_EQ(effect->Begin(&passes, 0), D3D_OK);
-    for (UINT p = 0; p < passes; ++p) {
-      EXPECT_EQ(effect->BeginPass(p), D3D_OK);
-      d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(QuadVertex));
-      effect->EndPass();
-    }
-    effect->End();
-    d->EndScene();
+    UINT passes = DrawFullScreenQuad(dev.Device(), effect.Get(), technique);
     if (passCount) *passCount = passes;
     return dev.ReadBack();
   }
@@ -191,24 +162,8 @@ TEST(BackgroundCopyEffect, CopiesTheShiftedPictureInsideTheMask) {
   effect->SetTexture("Mask", mask.Get());
 
   auto draw = [&](const char* technique) {
-    const QuadVertex quad[4] = {
-        {-1, 1, 0.5f, 0, 0}, {1, 1, 0.5f, 1, 0}, {-1, -1, 0.5f, 0, 1}, {1, -1, 0.5f, 1, 1}};
-    IDirect3DDevice9* d = dev.Device();
     dev.Clear(kClear);
-    d->SetRenderState(D3DRS_LIGHTING, FALSE);
-    effect->SetTechnique(technique);
-    d->BeginScene();
-    d->SetVertexShader(nullptr);
-    d->SetFVF(D3DFVF_XYZ | D3DFVF_TEX1);
-    UINT passes = 0;
-    effect->Begin(&passes, 0);
-    for (UINT p = 0; p < passes; ++p) {
-      effect->BeginPass(p);
-      d->DrawPrimitiveUP(D3DPT_TRIANGLESTRIP, 2, quad, sizeof(QuadVertex));
-      effect->EndPass();
-    }
-    effect->End();
-    d->EndScene();
+    DrawFullScreenQuad(dev.Device(), effect.Get(), technique);
     return dev.ReadBack();
   };
 

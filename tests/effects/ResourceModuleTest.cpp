@@ -2,30 +2,12 @@
 // loaded by type and numeric id, holds the file's bytes, and is usable for its kind.
 #include <gtest/gtest.h>
 
-#include <sstream>
-
 #include "tests/effects/EffectTestSupport.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
 
-struct ModuleEntry {
-  std::string type;
-  int id = 0;
-  std::string path;
-};
-
-std::vector<ModuleEntry> ModuleEntries() {
-  std::vector<ModuleEntry> out;
-  for (auto& line : ReadLines(COMMON_RES_ENTRIES_LIST)) {
-    std::istringstream in(line);
-    ModuleEntry e;
-    in >> e.type >> e.id;
-    std::getline(in >> std::ws, e.path);
-    out.push_back(e);
-  }
-  return out;
-}
+std::vector<ModuleEntry> ModuleEntries() { return ReadModuleEntries(COMMON_RES_ENTRIES_LIST); }
 
 std::vector<uint8_t> LoadModuleResource(HMODULE module, const ModuleEntry& e) {
   HRSRC info = FindResourceW(module, MAKEINTRESOURCEW(e.id), e.type == "RCDATA" ? RT_RCDATA : L"DDS");
