@@ -90,6 +90,12 @@ TEST_F(EffectDraw, Float2SetAsArrayShiftsTheTextureCoordinates) {
   EXPECT_TRUE(Near(At(px, kLeft, kTop), Rgba{0, 255, 0, 0}, 2));
   EXPECT_TRUE(Near(At(px, kRight, kTop), Rgba{0, 255, 0, 0}, 2));
   EXPECT_TRUE(Near(At(px, kLeft, kBottom), Rgba{200, 200, 200, 0}, 2));
+  // The second value moves v only: the top half shows the bottom half.
+  const float down[2] = {0.0f, 0.5f};
+  ASSERT_EQ(effect->SetFloatArray("Offset", down, 2), D3D_OK);
+  px = Draw("Main");
+  EXPECT_TRUE(Near(At(px, kLeft, kTop), Rgba{0, 0, 255, 0}, 2));
+  EXPECT_TRUE(Near(At(px, kRight, kTop), Rgba{200, 200, 200, 0}, 2));
 }
 
 TEST_F(EffectDraw, MatrixMovesTheQuad) {
