@@ -18,13 +18,18 @@ constexpr unsigned kSettingsFieldCount = 3;
 // Fills the application's three fields ("Path", "URL1", "file_path").
 void InitSettingsTable(SettingsField (&table)[kSettingsFieldCount]);
 
+// Names of the sound and picture values; the double quotes are part of each name.
+inline constexpr wchar_t kSoundVolumeValue[] = L"\"SoundVolume\"";
+inline constexpr wchar_t kSoundBalanceValue[] = L"\"SoundBalance\"";
+inline constexpr wchar_t kMuteSoundValue[] = L"\"MuteSound\"";
+inline constexpr wchar_t kPicturePositionValue[] = L"\"PicPos\"";
+
 // Reads a REG_DWORD of the settings key into *value; an absent value leaves it unchanged.
 void ReadRegistryDword(DWORD* value, const wchar_t* name);
 // The cached picture position (0 stretch, 1 fit, 2 fill); the first call reads "PicPos".
 int GetPicturePosition();
 
-// Writers of the sound and picture values ("SoundVolume", "SoundBalance", "MuteSound",
-// "PicPos", each name with its double quotes); a failed write is ignored.
+// Writers of the sound and picture values named above; a failed write is ignored.
 void WriteSoundVolume(DWORD value);
 void WriteSoundBalance(DWORD value);
 void WriteMuteSound(DWORD value);

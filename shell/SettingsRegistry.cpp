@@ -20,8 +20,6 @@ DWORD g_muteSound = 0;
 
 namespace {
 
-const wchar_t kPicturePositionName[] = L"\"PicPos\"";
-
 // A registry key opened (or created) with full access for one read or write.
 class OpenedKey {
  public:
@@ -112,15 +110,15 @@ void ReadRegistryDword(DWORD* value, const wchar_t* name) {
   QueryDword(key.Get(), name, value);
 }
 
-void WriteSoundVolume(DWORD value) { WriteSettingsDword(L"\"SoundVolume\"", value); }
-void WriteSoundBalance(DWORD value) { WriteSettingsDword(L"\"SoundBalance\"", value); }
-void WriteMuteSound(DWORD value) { WriteSettingsDword(L"\"MuteSound\"", value); }
-void WritePicturePosition(DWORD value) { WriteSettingsDword(kPicturePositionName, value); }
+void WriteSoundVolume(DWORD value) { WriteSettingsDword(kSoundVolumeValue, value); }
+void WriteSoundBalance(DWORD value) { WriteSettingsDword(kSoundBalanceValue, value); }
+void WriteMuteSound(DWORD value) { WriteSettingsDword(kMuteSoundValue, value); }
+void WritePicturePosition(DWORD value) { WriteSettingsDword(kPicturePositionValue, value); }
 
 int GetPicturePosition() {
   if (g_picturePosition == kPicturePositionUnread) {
     g_picturePosition = 2;
-    ReadRegistryDword(&g_picturePosition, kPicturePositionName);
+    ReadRegistryDword(&g_picturePosition, kPicturePositionValue);
   }
   return static_cast<int>(g_picturePosition);
 }
@@ -229,18 +227,20 @@ void ShowSettingsTableInDialog(HWND dialog, const SettingsField (&table)[kSettin
 void CD3DScreensaver::LoadScreenSettings(HKEY key) {
   QueryInt(key, L"AllScreensSame", &allScreensSame);
   ForEachScreenKey(*this, key, [](AdapterEntry& adapter, HKEY screen) {
+    // No identifier stored counts as ours; a value that is no 16-byte identifier names none
+    // of our adapters.
+    static const GUID kNone{};
     GUID stored{};
     DWORD type = 0, size = sizeof(stored);
-    if (RegQueryValueExW(screen, L"Adapter ID", nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size) !=
-            ERROR_SUCCESS ||
-        type != REG_BINARY || size != sizeof(stored))
-      stored = GUID{};
+    LONG result = RegQueryValueExW(screen, L"Adapter ID", nullptr, &type, reinterpret_cast<BYTE*>(&stored), &size);
+    bool ours = result == ERROR_FILE_NOT_FOUND;
+    if (result == ERROR_SUCCESS && type == REG_BINARY && size == sizeof(stored))
+      ours = EqualAdapterIds(stored, adapter.identifier.DeviceIdentifier) || EqualAdapterIds(stored, kNone);
     QueryInt(screen, L"Leave Black", &adapter.leaveBlack);
 
     // Values stored for another adapter would name modes it may not have: keep only the
     // leave-black choice then.
-    static const GUID kNone{};
-    if (EqualAdapterIds(stored, adapter.identifier.DeviceIdentifier) || EqualAdapterIds(stored, kNone)) {
+    if (ours) {
       QueryInt(screen, L"Disable Hardware", &adapter.disableHardware);
       QueryUint(screen, L"Width", &adapter.storedWidth);
       QueryUint(screen, L"Height", &adapter.storedHeight);

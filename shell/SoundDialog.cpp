@@ -24,9 +24,9 @@ INT_PTR CMoireScreensaver::HandleSoundDialogMessage(HWND dialog, UINT message, W
       s_dialogVolume = 100;
       s_dialogBalance = 50;
       s_dialogMute = 0;
-      ReadRegistryDword(&s_dialogVolume, L"\"SoundVolume\"");
-      ReadRegistryDword(&s_dialogBalance, L"\"SoundBalance\"");
-      ReadRegistryDword(&s_dialogMute, L"\"MuteSound\"");
+      ReadRegistryDword(&s_dialogVolume, kSoundVolumeValue);
+      ReadRegistryDword(&s_dialogBalance, kSoundBalanceValue);
+      ReadRegistryDword(&s_dialogMute, kMuteSoundValue);
       HWND volume = GetDlgItem(dialog, IDC_VOLUME_TRACKBAR);
       SendMessageW(volume, TBM_SETTICFREQ, 10, 0);
       SendMessageW(volume, TBM_SETRANGE, TRUE, MAKELPARAM(0, 100));
