@@ -98,7 +98,7 @@ TEST_F(DisplayDialogTest, OkKeepsTheChoicesInMemoryAndWritesNothing) {
 }
 
 TEST_F(DisplayDialogTest, EachTabShowsItsMonitorsAdapterModesAndChoices) {
-  UseFakeTables(2);
+  UseFakeTables(3);
   Adapter(0).storedWidth = 1280;  // no longer listed: shown as "Automatic"
   Adapter(0).storedHeight = 1024;
   Adapter(0).storedFormat = D3DFMT_X8R8G8B8;
@@ -106,13 +106,16 @@ TEST_F(DisplayDialogTest, EachTabShowsItsMonitorsAdapterModesAndChoices) {
   Adapter(1).storedHeight = kFakeModes[1].height;
   Adapter(1).storedFormat = kFakeModes[1].format;
   Adapter(1).leaveBlack = 1;
+  // The third adapter has hardware that lost every mode and no software device type.
+  Adapter(2).halUsable = 0;
+  Adapter(2).disableHardware = 1;
 
   DialogScript script;
   script.On(kDisplayTitle, [&](HWND dialog) {
     HWND tabs = GetDlgItem(dialog, IDC_MONITOR_TABS);
     ASSERT_NE(tabs, nullptr) << "two adapters open the dialog with monitor tabs";
-    EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 2);
-    for (int t = 0; t < 2; ++t) {
+    EXPECT_EQ(SendMessageW(tabs, TCM_GETITEMCOUNT, 0, 0), 3);
+    for (int t = 0; t < 3; ++t) {
       wchar_t name[40] = {};
       TCITEMW item{};
       item.mask = TCIF_TEXT;
@@ -142,6 +145,18 @@ TEST_F(DisplayDialogTest, EachTabShowsItsMonitorsAdapterModesAndChoices) {
     EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_ON_MONITOR));
     for (int id : {IDC_MODE_LIST, IDC_MODE_LABEL, IDC_MODE_GROUP, IDC_MODE_NOTE})
       EXPECT_FALSE(IsEnabled(dialog, id)) << id << " with nothing shown on the monitor";
+    EXPECT_TRUE(IsEnabled(dialog, IDC_LEAVE_BLACK)) << "the choice stays the user's";
+
+    // Nothing can be shown: the page says so, and no choice is offered.
+    ChooseTab(dialog, IDC_MONITOR_TABS, 2);
+    EXPECT_EQ(ControlText(dialog, IDC_ADAPTER_NAME), L"Test Adapter 3");
+    EXPECT_EQ(ControlText(dialog, IDC_RENDERING_TEXT), LoadText(IDS_RENDERING_NONE));
+    EXPECT_TRUE(IsChecked(dialog, IDC_LEAVE_BLACK));
+    EXPECT_FALSE(IsChecked(dialog, IDC_SHOW_ON_MONITOR));
+    for (int id : {IDC_MONITOR_USAGE_GROUP, IDC_SHOW_ON_MONITOR, IDC_LEAVE_BLACK, IDC_DISABLE_HARDWARE, IDC_MODE_LIST})
+      EXPECT_FALSE(IsEnabled(dialog, id)) << id;
+    EXPECT_FALSE(IsChecked(dialog, IDC_DISABLE_HARDWARE)) << "a disabled box shows no stored choice";
+    EXPECT_EQ(Adapter(2).leaveBlack, 0) << "showing the page changes no choice";
     Click(dialog, IDCANCEL);
   });
   script.Run([&] { saver->ShowDisplaySettingsDialog(nullptr); });
@@ -153,6 +168,7 @@ struct HelpCase {
   int halCompatible, halUsable, softwareCompatible, softwareUsable, disableHardware;
   UINT help;       // text of the help message box
   UINT rendering;  // the page's rendering line
+  bool hardwareChoice;  // the disable-hardware box is enabled
 };
 
 void PrintTo(const HelpCase& c, std::ostream* os) { *os << c.name; }
@@ -173,6 +189,8 @@ TEST_P(HelpTextTest, HelpBoxAndRenderingLineFollowTheAdapterFlags) {
           [&](HWND dialog) {
             EXPECT_EQ(GetDlgItem(dialog, IDC_MONITOR_TABS), nullptr) << "one adapter: no tabs";
             EXPECT_EQ(ControlText(dialog, IDC_RENDERING_TEXT), LoadText(c.rendering));
+            EXPECT_EQ(IsEnabled(dialog, IDC_DISABLE_HARDWARE), c.hardwareChoice);
+            EXPECT_EQ(IsChecked(dialog, IDC_DISABLE_HARDWARE), c.hardwareChoice && c.disableHardware);
             Click(dialog, IDC_HELP_BUTTON);
           })
       .On(L"Test Adapter 1",  // the message box, titled with the adapter's description
@@ -188,22 +206,22 @@ TEST_P(HelpTextTest, HelpBoxAndRenderingLineFollowTheAdapterFlags) {
 }
 
 // Columns: adapter, monitor handle, HAL compatible, HAL usable, software compatible,
-// software usable, hardware disabled -> help text, rendering line.
+// software usable, hardware disabled -> help text, rendering line, disable-hardware box enabled.
 INSTANTIATE_TEST_SUITE_P(
     AdapterFlags, HelpTextTest,
     ::testing::Values(
-        HelpCase{"NoAdapter", false, true, 1, 1, 1, 1, 0, 2206, 2212},
-        HelpCase{"NoMonitorHandle", true, false, 1, 1, 1, 1, 0, 2206, 2210},
-        HelpCase{"HalUsable", true, true, 1, 1, 0, 0, 0, 2200, 2210},
-        HelpCase{"HalUnusableSoftwareUsable", true, true, 1, 0, 1, 1, 0, 2201, 2211},
-        HelpCase{"HalUnusableSoftwareUnusable", true, true, 1, 0, 1, 0, 0, 2202, 2212},
-        HelpCase{"HalUnusableNoSoftware", true, true, 1, 0, 0, 0, 0, 2203, 2212},
-        HelpCase{"NoHalSoftwareUsable", true, true, 0, 0, 1, 1, 0, 2204, 2211},
-        HelpCase{"NoHalSoftwareUnusable", true, true, 0, 0, 1, 0, 0, 2205, 2212},
-        HelpCase{"NoHalNoSoftware", true, true, 0, 0, 0, 0, 0, 2206, 2212},
-        HelpCase{"DisabledSoftwareUsable", true, true, 1, 1, 1, 1, 1, 2207, 2211},
-        HelpCase{"DisabledSoftwareUnusable", true, true, 1, 1, 1, 0, 1, 2208, 2212},
-        HelpCase{"DisabledNoSoftware", true, true, 1, 1, 0, 0, 1, 2209, 2212}),
+        HelpCase{"NoAdapter", false, true, 1, 1, 1, 1, 0, 2206, 2212, false},
+        HelpCase{"NoMonitorHandle", true, false, 1, 1, 1, 1, 0, 2206, 2210, true},
+        HelpCase{"HalUsable", true, true, 1, 1, 0, 0, 0, 2200, 2210, true},
+        HelpCase{"HalUnusableSoftwareUsable", true, true, 1, 0, 1, 1, 0, 2201, 2211, false},
+        HelpCase{"HalUnusableSoftwareUnusable", true, true, 1, 0, 1, 0, 0, 2202, 2212, false},
+        HelpCase{"HalUnusableNoSoftware", true, true, 1, 0, 0, 0, 0, 2203, 2212, false},
+        HelpCase{"NoHalSoftwareUsable", true, true, 0, 0, 1, 1, 0, 2204, 2211, false},
+        HelpCase{"NoHalSoftwareUnusable", true, true, 0, 0, 1, 0, 0, 2205, 2212, false},
+        HelpCase{"NoHalNoSoftware", true, true, 0, 0, 0, 0, 0, 2206, 2212, false},
+        HelpCase{"DisabledSoftwareUsable", true, true, 1, 1, 1, 1, 1, 2207, 2211, true},
+        HelpCase{"DisabledSoftwareUnusable", true, true, 1, 1, 1, 0, 1, 2208, 2212, true},
+        HelpCase{"DisabledNoSoftware", true, true, 1, 1, 0, 0, 1, 2209, 2212, true}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
