@@ -27,6 +27,11 @@ TEST(FileRecordModule, LoadsFromTheModuleOrTheProgram) {
       {L"no_such_module.dll", 9, true, "program nine"},
       {L"no_such_module.dll", 8, false, "kept"},
       {L"", 9, true, "program nine"},
+      // Ids that do not fit a 16-bit resource id name nothing, not resource 7.
+      {L"objmodel_res.dll", 0x10007, false, "kept"},
+      {L"no_such_module.dll", 0x10007, false, "kept"},
+      {L"objmodel_res.dll", -65529, false, "kept"},
+      {L"objmodel_res.dll", 0, false, "kept"},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(std::string(c.module, c.module + wcslen(c.module)) + " #" + std::to_string(c.id));
