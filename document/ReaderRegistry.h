@@ -3,9 +3,9 @@
 // their registries, which map a record's class name to the reader that creates its object.
 //
 // Registration is explicit, not by static initialisers (a static library drops objects that
-// nothing references, and their initialisers with them): each family has one function that
-// registers its classes, and RegisterDocumentReaders() (scene/DocumentReaders.h) calls them
-// all at program start and in test mains. A class registers with one line, e.g.
+// nothing references, and their initialisers with them): RegisterDocumentReaders()
+// (scene/DocumentReaders.h) registers every class, one line each in the order of the
+// document's class table, at program start and in test mains, e.g.
 //   RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
 //   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
 #include <cstdint>

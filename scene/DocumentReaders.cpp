@@ -1,27 +1,29 @@
 // The one place that sees every family, so the one place that registers their readers.
-// Registration is an explicit call chain from program start rather than static
-// initialisers, which a static library would drop along with any object file that nothing
-// references.
+// Registration is an explicit call from program start rather than static initialisers,
+// which a static library would drop along with any object file that nothing references.
 //
-// Each family provides one list function that registers its classes, one line per class:
-//   void RegisterRuntimeReaders();   // runtime/: "DS_2D_Light", "DS_SlideContainer"
-//   void RegisterLightReaders();     // lights/:  "DS_FlameLight" ... "DS_WaterRingLight"
-//   void RegisterObjectReaders();    // objects/: the sprite emitters, 3D objects, leaf frames
-//   void RegisterBrushReaders();     // brushes/: "DS_BackgroundCopy" ... "DS_FireFX"
-// with lines such as
-//   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
-//   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
-//   RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
-// and its call is added below, with its library in scene/CMakeLists.txt and its rows in the
-// expected table of tests/scene/DocumentReadersTest.cpp. The calls follow the order in which
-// the families first appear in the document's class table (the slide and base light first,
-// then the lights, the scene objects and the brushes); every class name is distinct, so the
-// registries hold the same readers whatever the order.
+// One line per class, in the order of the document's class table, whatever family the
+// class belongs to:
+//    1 DS_2D_Light              light     runtime/
+//    2 DS_FlameLight            light     lights/
+//    3 DS_GlassBallLight        light     lights/
+//    4 DS_MatrixCodeLight       light     lights/
+//    5 DS_SlideContainer        slide     runtime/
+//    6 FakeUndervater           light     lights/
+//    7 FakeLake2D               light     lights/
+//    8 DS_WaterRingLight        light     lights/
+//    9 DS_GodRayConstructor ... 23 DS_ClockConstructor     scene items   objects/
+//   24 DS_BackgroundCopy    ... 31 DS_FireFX               scene items   brushes/
+//   32 DS_3D_in_2D_array_Constructor                       scene item    objects/
+// A class that arrives adds its line at its place here (its library to scene/CMakeLists.txt)
+// and its row to the table of tests/scene/DocumentReadersTest.cpp.
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
-#include "runtime/RuntimeReaders.h"
+#include "runtime/DS_2D_Light.h"
+#include "runtime/DS_SlideContainer.h"
 
 void RegisterDocumentReaders() {
-  RegisterRuntimeReaders();
+  RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
 }

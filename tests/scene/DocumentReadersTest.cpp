@@ -1,13 +1,15 @@
 // After RegisterDocumentReaders every registry holds exactly the classes of the document's
-// class table that exist so far. Add a class's row here (in table order) when its family
-// registers it.
+// class table that exist so far, each name mapped to the reader of its own class. Add a
+// class's row here (in table order) when it registers.
 #include <gtest/gtest.h>
 
-#include <set>
+#include <map>
 #include <string>
 #include <vector>
 
 #include "document/ReaderRegistry.h"
+#include "runtime/DS_2D_Light.h"
+#include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
 
 namespace {
@@ -17,44 +19,53 @@ enum class Family { Light, Slide, Item };
 struct Row {
   const wchar_t* className;
   Family family;
+  const void* reader;  // the reader instance of the class itself
 };
+
+template <class X>
+const void* LightReader() {
+  return &IOF_Virtual_ReaderT_II<X, DS_2D_Light>::Instance();
+}
+template <class X>
+const void* SlideReader() {
+  return &IOF_Virtual_ReaderT_II<X, DS_SlideContainer>::Instance();
+}
 
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
-    {L"DS_2D_Light", Family::Light},
-    {L"DS_SlideContainer", Family::Slide},
+    {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
 };
 
 template <class Registry>
-std::set<ds_string> Names(const Registry& registry) {
-  std::set<ds_string> names;
-  for (const auto& [name, reader] : registry) {
-    EXPECT_NE(reader, nullptr) << std::string(name.begin(), name.end());
-    names.insert(name);
-  }
-  return names;
+std::map<ds_string, const void*> Held(const Registry& registry) {
+  std::map<ds_string, const void*> held;
+  for (const auto& [name, reader] : registry) held[name] = reader;
+  return held;
 }
 
-std::set<ds_string> Expected(Family family) {
-  std::set<ds_string> names;
+std::map<ds_string, const void*> Expected(Family family) {
+  std::map<ds_string, const void*> expected;
   for (const Row& row : kRegisteredClasses)
-    if (row.family == family) names.insert(row.className);
-  return names;
+    if (row.family == family) expected[row.className] = row.reader;
+  return expected;
 }
 
 TEST(ReaderRegistryTable, EachRegistryHoldsItsClassesOfTheTable) {
   RegisterDocumentReaders();
-  EXPECT_EQ(Names(LightReaderRegistry()), Expected(Family::Light));
-  EXPECT_EQ(Names(SlideContainerReaderRegistry()), Expected(Family::Slide));
-  EXPECT_EQ(Names(ConstructorReaderRegistry()), Expected(Family::Item));
+  EXPECT_EQ(Held(LightReaderRegistry()), Expected(Family::Light));
+  EXPECT_EQ(Held(SlideContainerReaderRegistry()), Expected(Family::Slide));
+  EXPECT_EQ(Held(ConstructorReaderRegistry()), Expected(Family::Item));
 }
 
 TEST(ReaderRegistryTable, RegisteringTwiceChangesNothing) {
   RegisterDocumentReaders();
   const auto lights = LightReaderRegistry();
+  const auto slides = SlideContainerReaderRegistry();
   const auto items = ConstructorReaderRegistry();
   RegisterDocumentReaders();
   EXPECT_EQ(LightReaderRegistry(), lights);
+  EXPECT_EQ(SlideContainerReaderRegistry(), slides);
   EXPECT_EQ(ConstructorReaderRegistry(), items);
 }
 
