@@ -3,11 +3,12 @@
 // module present and absent.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <fstream>
-#include <iterator>
+#include <cstring>
 
+#include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
+#include "runtime/TextureHelpers.h"
+#include "tests/resources/CompiledEffect.h"
 #include "tests/resources/ManagerRecord.h"
 #include "tests/resources/ModuleSearch.h"
 #include "tests/resources/TestPictures.h"
@@ -16,21 +17,6 @@
 namespace {
 
 const GUID kMaskGuid = {0x1234ABCD, 0x1111, 0x2222, {1, 2, 3, 4, 5, 6, 7, 8}};
-
-std::vector<uint8_t> ReadFileBytes(const char* path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
-// The compiled effect 75 that the build puts into the module.
-std::vector<uint8_t> Effect75() {
-  const char* path = std::getenv("TEVRANA_EFFECT_75");
-  return path ? ReadFileBytes(path) : std::vector<uint8_t>{};
-}
-
-const char kQuadMesh[] =
-    "xof 0303txt 0032\nMesh Quad {\n 4;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;1.0;0.0;,\n 0.0;1.0;0.0;;\n"
-    " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
 
 class DocResManagerTest : public ::testing::Test {
  protected:
@@ -49,6 +35,24 @@ class DocResManagerTest : public ::testing::Test {
     int32_t next = 0;
     stream->ReadInt(next);
     return next;
+  }
+
+  // Writes one manager's record and reads it into another, to its last byte.
+  static void RoundTrip(DS_DocResManager& writer, DS_DocResManager& reader) {
+    DS_IOF_W out;
+    DS_IOF_Virtual* os = &out;
+    writer.WriteRecord(os);
+    ResourceBuffer b(out.Bytes().data(), out.Bytes().size());
+    DS_IOF_R<ResourceBuffer> r(&b);
+    DS_IOF_Virtual* s = &r;
+    ds_string name;
+    int32_t version = 0;
+    s->ReadString(name);
+    s->ReadInt(version);
+    EXPECT_EQ(name, L"DS_DocResManager");
+    EXPECT_EQ(version, 3);
+    reader.ReadFields(s, version);
+    EXPECT_EQ(b.Remaining(), 0u);
   }
 
   TestDevice device{64, 64};
@@ -87,7 +91,9 @@ TEST_F(DocResManagerTest, EachVersionEndsAfterItsLastTable) {
     ASSERT_EQ(t.textureSets.count(Key(L"C:\\pictures\\sea.bmp", 100)), 1u);
     EXPECT_TRUE(t.textureSets[Key(L"C:\\pictures\\sea.bmp", 100)].textures.at(0));
     EXPECT_EQ(t.guidTextures.size(), c.hasMask ? 1u : 0u);
-    if (c.hasMask) EXPECT_TRUE(t.guidTextures[kMaskGuid]);
+    if (c.hasMask) {
+      EXPECT_TRUE(t.guidTextures[kMaskGuid]);
+    }
   }
 }
 
@@ -202,6 +208,13 @@ TEST_F(DocResManagerTest, APicturePackageOfTheProgramStandsInForAnAbsentModule) 
   EXPECT_TRUE(manager.LoadModuleImagePackage(DS_FileLink3(54, L"common_res.dll")).textures.empty());
 }
 
+TEST_F(DocResManagerTest, APicturePackageIsLookedForInTheModuleWhenItLoads) {
+  SetCommonResPresent(true);
+  DS_DocResManager manager;
+  // The module has no package 201; the program's own one is not used.
+  EXPECT_TRUE(manager.LoadModuleImagePackage(DS_FileLink3(201, L"common_res.dll")).textures.empty());
+}
+
 TEST_F(DocResManagerTest, AnEffectIsCreatedOnceAndEachCallAddsAReference) {
   std::vector<uint8_t> fx = Effect75();
   ASSERT_FALSE(fx.empty()) << "TEVRANA_EFFECT_75 names the compiled effect";
@@ -239,13 +252,44 @@ TEST_F(DocResManagerTest, AnEffectTheModuleLacksIsNullAndTheModuleIsNotSearchedA
   EXPECT_EQ(files[0].resourceId, 9999);
 }
 
+TEST_F(DocResManagerTest, AnEffectThatWasNotFoundIsNotLookedForAgain) {
+  // Absent module: the program's own resources have no effect 75.
+  DS_DocResManager manager;
+  DS_HLSLEffectFile link(75, L"common_res.dll");
+  EXPECT_FALSE(manager.GetEffect(link));
+  // The module that has it turns up later; this key keeps its empty record.
+  SetCommonResPresent(true);
+  EXPECT_FALSE(manager.GetEffect(link));
+  EXPECT_EQ(manager.Tables().loadedFiles[link.Key()].size(), 1u);
+  DS_DocResManager fresh;
+  EXPECT_TRUE(fresh.GetEffect(link));
+}
+
+TEST_F(DocResManagerTest, AMeshTheDocumentDoesNotCarryComesFromTheModuleOrTheProgram) {
+  for (bool present : {false, true}) {
+    SCOPED_TRACE(present);
+    SetCommonResPresent(present);
+    DS_DocResManager manager;
+    DS_MeshFile link(210, L"common_res.dll");
+    // Without the module the program's own mesh 210 is found; the module has none.
+    DS_MeshRecord& mesh = manager.GetMesh(link, 32);
+    EXPECT_EQ(mesh.vertexCount, present ? 0u : 4u);
+    const std::vector<DS_FileRecord>& files = manager.Tables().loadedFiles[link.Key()];
+    ASSERT_EQ(files.size(), 1u);
+    EXPECT_EQ(files[0].resourceId, 210);
+    EXPECT_EQ(files[0].size > 0, !present);
+    EXPECT_EQ(manager.GetMesh(link, 32).vertexCount, present ? 0u : 4u);
+    EXPECT_EQ(manager.Tables().loadedFiles[link.Key()].size(), 1u);
+  }
+}
+
 TEST_F(DocResManagerTest, AMeshWithVertexCountZeroCountsAsNotLoaded) {
   DS_DocResManager manager;
   DS_MeshFile link(L"quad.x", 4);
   std::vector<DS_FileRecord>& files = manager.Tables().loadedFiles[link.Key()];
   files.push_back(RecordWithBytes({'n', 'o', 'p', 'e'}, L"quad.x"));
   EXPECT_EQ(manager.GetMesh(link, 32).vertexCount, 0u);
-  files[0].SetData(int32_t(sizeof kQuadMesh - 1), kQuadMesh);
+  files[0].SetData(int32_t(sizeof kQuadMeshText - 1), kQuadMeshText);
   DS_MeshRecord& mesh = manager.GetMesh(link, 32);
   EXPECT_EQ(mesh.vertexCount, 4u);
   EXPECT_EQ(mesh.faceCount, 2u);
@@ -287,24 +331,85 @@ TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
   mesh.Write(ls);
   EXPECT_EQ(writer.Tables().files.count(mesh.Key()), 1u);
 
-  DS_IOF_W out;
-  DS_IOF_Virtual* os = &out;
-  writer.WriteRecord(os);
-  ResourceBuffer b(out.Bytes().data(), out.Bytes().size());
-  DS_IOF_R<ResourceBuffer> r(&b);
-  DS_IOF_Virtual* s = &r;
-  ds_string name;
-  int32_t version = 0;
-  s->ReadString(name);
-  s->ReadInt(version);
-  EXPECT_EQ(name, L"DS_DocResManager");
-  EXPECT_EQ(version, 3);
   DS_DocResManager reader2;
-  reader2.ReadFields(s, version);
-  EXPECT_EQ(b.Remaining(), 0u);
+  RoundTrip(writer, reader2);
   EXPECT_EQ(reader2.Tables().textureSets[picture.Key()].width, 16u);
   EXPECT_EQ(reader2.Tables().files[Key(L"common_res.dll", 75)].at(0).size, 3);
   EXPECT_EQ(reader2.Tables().loadedFiles[mesh.Key()].at(0).size, 2);
+}
+
+TEST_F(DocResManagerTest, AMaskIsWrittenFromItsTextureAndReadsBack) {
+  DS_DocResManager writer;
+  writer.MakeCurrent();
+  // What the brush writer leaves: the mask texture under its GUID and an entry whose
+  // stored image is an older picture of the mask.
+  ComRef<IDirect3DTexture9> mask;
+  ASSERT_EQ(D3DXCreateTexture(device.Device(), 16, 16, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, mask.Put()), D3D_OK);
+  writer.Tables().guidTextures[kMaskGuid] = mask;
+  DS_MaskImageEntry entry;
+  entry.guid = kMaskGuid;
+  std::vector<uint8_t> older = SolidBmp(8, 8, 0xFFFFFF);
+  entry.image.SetData(int32_t(older.size()), older.data());
+  writer.Tables().maskImages.emplace(kMaskGuid, std::move(entry));
+
+  DS_DocResManager reader2;
+  RoundTrip(writer, reader2);
+  EXPECT_TRUE(reader2.Tables().guidTextures[kMaskGuid]);
+  EXPECT_TRUE(reader2.Tables().maskImages.empty());
+  const DS_DataBlob& written = writer.Tables().maskImages.at(kMaskGuid).image;
+  ComRef<ID3DXBuffer> dds;
+  if (SUCCEEDED(SaveTextureToDds(mask.Get(), dds))) {
+    ASSERT_GE(written.size, 4);
+    EXPECT_EQ(std::memcmp(written.data, "DDS ", 4), 0);
+  } else {
+    EXPECT_EQ(written.size, int32_t(older.size()));  // Wine's D3DX writes no DDS: the older image stays
+  }
+}
+
+TEST_F(DocResManagerTest, ARefreshWithoutAMaskTextureChangesNothing) {
+  DS_DocResManager manager;
+  manager.RefreshMaskImage(kMaskGuid);
+  EXPECT_TRUE(manager.Tables().maskImages.empty());
+  EXPECT_FALSE(manager.Tables().guidTextures[kMaskGuid]);
+}
+
+TEST(DocResTables, GuidsOrderByTheirBytesInMemory) {
+  GuidLess less;
+  // Data1 is little-endian in memory: 0x00000100 lies as 00 01 00 00, before 01 00 00 00.
+  const GUID low = {0x00000100, 0, 0, {0}}, high = {0x00000001, 0, 0, {0}};
+  EXPECT_TRUE(less(low, high));
+  EXPECT_FALSE(less(high, low));
+  const GUID a = {1, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0x7F}}, b = {1, 0, 0, {0, 0, 0, 0, 0, 0, 0, 0x80}};
+  EXPECT_TRUE(less(a, b));  // unsigned bytes
+  EXPECT_FALSE(less(a, a));
+}
+
+TEST_F(DocResManagerTest, EachScreensTexturesAreMadeOnItsOwnDevice) {
+  SetCommonResPresent(true);
+  TestDevice other{32, 32};
+  ASSERT_TRUE(other.Ok());
+  g_currentDevice = device.Device();
+  DS_DocResManager first;
+  g_currentDevice = other.Device();
+  DS_DocResManager second;  // made last
+  // The second screen draws first, then the first screen is selected again.
+  second.MakeCurrent();
+  DS_FileLink3 link(5, L"common_res.dll");
+  ComRef<IDirect3DTexture9> secondPicture = second.GetImageTextures(link).textures.at(0);
+  first.MakeCurrent();
+  g_currentDevice = device.Device();
+  ComRef<IDirect3DTexture9> firstPicture = first.GetImageTextures(link).textures.at(0);
+  ASSERT_TRUE(firstPicture && secondPicture);
+  EXPECT_NE(firstPicture.Get(), secondPicture.Get());
+  ComRef<IDirect3DDevice9> owner;
+  firstPicture->GetDevice(owner.Put());
+  EXPECT_EQ(owner.Get(), device.Device());
+  // The lights' own pictures go through the current cache, which is the first screen's.
+  ComRef<IDirect3DTexture9> builtin = g_resourceCache->GetBuiltinTexture(54);
+  ASSERT_TRUE(builtin);
+  ComRef<IDirect3DDevice9> builtinOwner;
+  builtin->GetDevice(builtinOwner.Put());
+  EXPECT_EQ(builtinOwner.Get(), device.Device());
 }
 
 TEST_F(DocResManagerTest, EachManagerHasItsOwnCacheAndMakeCurrentSelectsBoth) {

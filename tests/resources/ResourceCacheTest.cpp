@@ -128,16 +128,47 @@ TEST_F(ResourceCacheTest, BuiltinTextureIsMadeOnceWithOneMoreReferencePerCall) {
 
 TEST_F(ResourceCacheTest, ModuleAbsentMeshFromTheRecordsBytesIsNotCached) {
   SetCommonResPresent(false);
-  static const char kQuad[] =
-      "xof 0303txt 0032\nMesh Quad {\n 4;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;1.0;0.0;,\n 0.0;1.0;0.0;;\n"
-      " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
   DS_FileRecord record(3, L"common_res.dll");
-  record.SetData(int32_t(sizeof kQuad - 1), kQuad);
+  record.SetData(int32_t(sizeof kQuadMeshText - 1), kQuadMeshText);
   DS_MeshRecord first = cache.GetModuleMesh(record, 32);
   EXPECT_EQ(first.vertexCount, 4u);
   EXPECT_EQ(first.faceCount, 2u);
   DS_MeshRecord second = cache.GetModuleMesh(record, 32);
   EXPECT_NE(first.vertexBuffer.Get(), second.vertexBuffer.Get());
+}
+
+TEST_F(ResourceCacheTest, ALoadedModulesMeshIsMadeOnceByItsId) {
+  DS_FileRecord record(210, ProgramPath());
+  DS_MeshRecord first = cache.GetModuleMesh(record, 32);
+  ASSERT_EQ(first.vertexCount, 4u);
+  EXPECT_EQ(first.faceCount, 2u);
+  DS_MeshRecord second = cache.GetModuleMesh(record, 32);
+  EXPECT_EQ(second.vertexBuffer.Get(), first.vertexBuffer.Get());
+  EXPECT_EQ(second.indexBuffer.Get(), first.indexBuffer.Get());
+  // Keyed by the id alone, whatever the module.
+  DS_FileRecord sameId(210, L"common_res.dll");
+  EXPECT_EQ(cache.GetModuleMesh(sameId, 32).vertexBuffer.Get(), first.vertexBuffer.Get());
+}
+
+TEST_F(ResourceCacheTest, ALoadedModuleWithoutTheMeshGivesNoneAndIsAskedAgain) {
+  SetCommonResPresent(true);
+  DS_FileRecord record(210, L"common_res.dll");
+  record.SetData(int32_t(sizeof kQuadMeshText - 1), kQuadMeshText);  // the module wins: not used
+  EXPECT_EQ(cache.GetModuleMesh(record, 32).vertexCount, 0u);
+  // Nothing was kept for the id: a module that has it gives it at the next request.
+  DS_FileRecord program(210, ProgramPath());
+  EXPECT_EQ(cache.GetModuleMesh(program, 32).vertexCount, 4u);
+}
+
+TEST_F(ResourceCacheTest, ALoadedModulesPictureIsCachedByHandleAndId) {
+  DS_FileRecord record(54, ProgramPath());
+  DS_TextureInfo first = cache.LoadTexture(record);
+  ASSERT_TRUE(first.texture);
+  EXPECT_EQ(first.width, 8u);
+  EXPECT_EQ(cache.LoadTexture(record).texture.Get(), first.texture.Get());
+  EXPECT_EQ(cache.ModuleCount(), 1u);
+  EXPECT_EQ(cache.ModuleTextureCount(), 1u);
+  EXPECT_EQ(cache.FallbackCount(), 0u);
 }
 
 TEST(ResourceCacheKeys, FallbackKeysOrderByModuleUnitsThenSignedId) {

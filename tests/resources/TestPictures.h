@@ -62,3 +62,16 @@ inline UINT TextureWidth(IDirect3DTexture9* t) {
   if (t) t->GetLevelDesc(0, &d);
   return d.Width;
 }
+
+// A unit square of two triangles as .x text (four vertices).
+inline constexpr char kQuadMeshText[] =
+    "xof 0303txt 0032\nMesh Quad {\n 4;\n 0.0;0.0;0.0;,\n 1.0;0.0;0.0;,\n 1.0;1.0;0.0;,\n 0.0;1.0;0.0;;\n"
+    " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
+
+// The test program's own path: loaded already, it stands in for a resource module that
+// loads, with its own resources (picture 54, mesh 210).
+inline std::wstring ProgramPath() {
+  wchar_t path[MAX_PATH] = {};
+  GetModuleFileNameW(nullptr, path, MAX_PATH);
+  return path;
+}
