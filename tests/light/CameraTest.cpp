@@ -115,6 +115,38 @@ TEST_F(CameraTest, ADisabledOrStillCameraSetsTheIdentity) {
   }
 }
 
+TEST_F(CameraTest, HalfWayThroughASegmentThePanIsHalfWay) {
+  camera.driftStartX = 0.0f;
+  camera.driftTargetX = 1.0f;
+  camera.driftStartY = -1.0f;
+  camera.driftTargetY = 1.0f;
+  camera.driftStartTime = 0.0f;
+  camera.driftEndTime = 2.0f;
+  camera.speed.clock = 0.9f;
+  camera.speed.lastTime = 0.0f;
+  camera.Update(0.1f);  // clock 1.0: the middle of the segment
+  EXPECT_FLOAT_EQ(camera.speed.clock, 1.0f);
+  EXPECT_NEAR(camera.lastPanX, 0.5f, 1e-6);
+  EXPECT_NEAR(camera.lastPanY, 0.0f, 1e-6);
+  EXPECT_FLOAT_EQ(camera.driftStartTime, 0.0f);  // no new segment
+}
+
+TEST_F(CameraTest, AtZoomOneTheDriftRunsButThePictureStaysPut) {
+  camera.zoom.SetValue(100);
+  g_view2D->pictureWidth = 640;
+  g_view2D->pictureHeight = 480;
+  D3DXMATRIX identity;
+  D3DXMatrixIdentity(&identity);
+  RunTo(2.0f);
+  EXPECT_NE(camera.lastPanX, 0.0f);
+  EXPECT_FLOAT_EQ(camera.lastZoom, 1.0f);
+  EXPECT_TRUE(g_view2D->panZoom == identity);
+  // The same drift at the default zoom moves the picture.
+  camera.zoom.SetValue(120);
+  camera.Update(now += 0.1f);
+  EXPECT_FALSE(g_view2D->panZoom == identity);
+}
+
 TEST_F(CameraTest, CopyFromTakesSettingsClockAndDrift) {
   camera.zoom.SetValue(250);
   RunTo(1.0f);

@@ -65,7 +65,6 @@ class LightDrawTest : public ::testing::Test {
 
 struct Probe {
   int x, y;
-  Rgba colour;
 };
 
 TEST_F(LightDrawTest, PicturePositionModesPlaceThePicture) {
@@ -136,7 +135,30 @@ TEST_F(LightDrawTest, APictureTheDocumentDoesNotCarryDrawsUntextured) {
   missing.RenderBackground();
   missing.RenderOverlay();
   device.Device()->EndScene();
-  EXPECT_EQ(device.ReadBack().size(), size_t(kSize * kSize));
+  // The mesh has no size, so only the background's clear colour shows.
+  std::vector<uint32_t> px = device.ReadBack();
+  EXPECT_TRUE(Near(At(px, kSize / 2, kSize / 2), Rgba{255, 255, 0, 0}, 0));
+}
+
+TEST_F(LightDrawTest, ResizeLaysOutTheViewAndVirtualScreenInTheViewsMode) {
+  // Before its first activation the slide sized the light to a 1 x 1 target.
+  EXPECT_EQ(light.Width(), 1);
+  EXPECT_FLOAT_EQ(g_virtualScreen->backBufferScaleX, float(kSize));
+  EXPECT_EQ(g_virtualScreen->pictureWidth, 64u);
+  EXPECT_EQ(g_virtualScreen->pictureHeight, 32u);
+  // Fill mode stays through a later Resize, which uses the view's current mode.
+  light.SetPicturePosition(2);
+  light.Resize(kSize, kSize);
+  EXPECT_EQ(g_view2D->mode, 2);
+  EXPECT_EQ(light.Width(), kSize);
+  EXPECT_FLOAT_EQ(g_virtualScreen->backBufferScaleX, 1.0f);
+  EXPECT_FLOAT_EQ(g_virtualScreen->backBufferScaleY, 1.0f);
+  // The picture's fitted rectangle: full width, half the height, centred.
+  const DS_QuadCorners& q = g_virtualScreen->pictureQuad;
+  EXPECT_FLOAT_EQ(q.corner[1].x, 0.0f);
+  EXPECT_FLOAT_EQ(q.corner[1].y, 32.0f);
+  EXPECT_FLOAT_EQ(q.corner[2].x, float(kSize));
+  EXPECT_FLOAT_EQ(q.corner[2].y, 96.0f);
 }
 
 // A render object that copies the scene texture it is given onto a part of its target,
