@@ -161,6 +161,16 @@ TEST_F(LightDrawTest, ResizeLaysOutTheViewAndVirtualScreenInTheViewsMode) {
   EXPECT_FLOAT_EQ(q.corner[2].y, 96.0f);
 }
 
+TEST_F(LightDrawTest, TheCentredOverlayTakesItsModeAndGivesTheOldOneBack) {
+  Activate(1);
+  light.CreateCentredOverlay(kSize, kSize, 2);
+  EXPECT_EQ(g_view2D->mode, 2);
+  light.DestroyCentredOverlay();
+  EXPECT_EQ(g_view2D->mode, 1);
+  light.DestroyCentredOverlay();  // without an overlay: only the view again
+  EXPECT_EQ(g_view2D->mode, 1);
+}
+
 // A render object that copies the scene texture it is given onto a part of its target,
 // then paints a small marker square.
 class SceneCopy : public DS_ABObj {

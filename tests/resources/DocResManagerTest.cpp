@@ -3,7 +3,11 @@
 // module present and absent.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
+#include <cstdio>
 #include <cstring>
+#include <fstream>
 
 #include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
@@ -314,6 +318,24 @@ TEST_F(DocResManagerTest, ImageLinksFromInlineRecordsCarryTheirTextures) {
   EXPECT_EQ(set.width, 8u);
   EXPECT_EQ(set.frameTimes, (std::vector<float>{0.1f, 0.2f}));
   EXPECT_EQ(manager.Tables().loadedFiles[anim->Key()].size(), 2u);
+}
+
+TEST_F(DocResManagerTest, AFileOnDiskGetsALinkStampedWithItsTime) {
+  {
+    std::ofstream out("manager_test_picture.bmp", std::ios::binary);
+    std::vector<uint8_t> bmp = SolidBmp(4, 4, 0x00FF00);
+    out.write(reinterpret_cast<const char*>(bmp.data()), std::streamsize(bmp.size()));
+  }
+  struct _stat64 st {};
+  ASSERT_EQ(_wstat64(L"manager_test_picture.bmp", &st), 0);
+  DS_DocResManager manager;
+  std::unique_ptr<DS_ImageFileLink> link = manager.LoadImageFile(L"manager_test_picture.bmp");
+  std::remove("manager_test_picture.bmp");
+  EXPECT_EQ(link->Path(), L"manager_test_picture.bmp");
+  EXPECT_EQ(link->Stamp(), int64_t(st.st_mtime));
+  // Its set was looked up: a key the document does not carry gives the empty set.
+  EXPECT_EQ(manager.Tables().textureSets.count(link->Key()), 1u);
+  EXPECT_TRUE(manager.GetImageTextures(*link).textures.empty());
 }
 
 TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
