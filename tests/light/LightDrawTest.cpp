@@ -3,7 +3,10 @@
 // the scene drawn before them.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <cstring>
 #include <functional>
+#include <string>
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_2D_Light.h"
@@ -120,6 +123,32 @@ TEST_F(LightDrawTest, TheCamerasDriftMovesThePictureBetweenTwoFrames) {
   EXPECT_GT(changed, kSize * 2) << "the edges between the quadrants moved";
   // Zoomed twice: the magenta stripe (1/8 of the width) is out of view near the centre.
   EXPECT_FALSE(Near(At(second, kSize / 2, kSize / 2), kMagenta, 8));
+}
+
+TEST_F(LightDrawTest, ALightWithItsDefaultLinkDrawsTheModulesPicture) {
+  // Picture 5 of the built module: 800 x 600, a gradient with a circle of #f4a261 in the
+  // middle and a band of #264653 along the bottom. Fitted: 128 x 96 from row 16.
+  DS_2D_Light plain;
+  EXPECT_EQ(plain.PictureLink().Key(), (DS_LinkKey{L"common_res.dll", 5}));
+  plain.CreateDeviceResources();
+  plain.SetPicturePosition(1);
+  plain.Resize(kSize, kSize);
+  plain.AcquireDeviceResources();
+  EXPECT_EQ(plain.GetImageWidth(), 800u);
+  EXPECT_EQ(plain.GetImageHeight(), 600u);
+  device.Device()->BeginScene();
+  plain.RenderBackground();
+  plain.RenderOverlay();
+  device.Device()->EndScene();
+  std::vector<uint32_t> px = device.ReadBack();
+  if (const char* shot = std::getenv("TEVRANA_LIGHT_SHOT")) {
+    std::wstring path(shot, shot + std::strlen(shot));
+    device.SavePng(path.c_str());
+  }
+  EXPECT_TRUE(Near(At(px, 64, 64), Rgba{0xF4, 0xA2, 0x61, 0}, 12));
+  EXPECT_TRUE(Near(At(px, 10, 106), Rgba{0x26, 0x46, 0x53, 0}, 12));
+  EXPECT_TRUE(Near(At(px, 64, 8), kBlack, 0));
+  EXPECT_TRUE(Near(At(px, 64, 120), kBlack, 0));
 }
 
 TEST_F(LightDrawTest, APictureTheDocumentDoesNotCarryDrawsUntextured) {
