@@ -164,6 +164,23 @@ TEST_F(DocResManagerTest, ARecordCutShortStopsWithTheLoadError) {
   }
 }
 
+TEST_F(DocResManagerTest, NegativeTableCountsReadNoEntries) {
+  DS_IOF_W w;
+  DS_IOF_Virtual* ws = &w;
+  for (int32_t count : {-5, 0, -1, int32_t(0x80000000)}) ws->WriteInt(count);  // images, times, files, masks
+  ws->WriteInt(ManagerRecord::kEndMark);
+  ResourceBuffer b(w.Bytes().data(), w.Bytes().size());
+  DS_IOF_R<ResourceBuffer> r(&b);
+  DS_IOF_Virtual* s = &r;
+  DS_DocResManager manager;
+  EXPECT_TRUE(manager.ReadFields(s, 3));
+  int32_t mark = 0;
+  s->ReadInt(mark);
+  EXPECT_EQ(mark, ManagerRecord::kEndMark);
+  EXPECT_TRUE(manager.Tables().loadedFiles.empty());
+  EXPECT_TRUE(manager.Tables().guidTextures.empty());
+}
+
 TEST_F(DocResManagerTest, ImageTexturesOfACarriedKeyComeFromTheLoadWithoutTheModule) {
   DS_DocResManager manager;
   Load(manager, OneOfEach(), 3);
