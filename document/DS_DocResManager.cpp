@@ -79,8 +79,9 @@ void ReadMaskTable(DS_IOF_Holder stream, std::map<GUID, DS_MaskImageEntry, GuidL
 
 // A resource of a module by id, or of the program itself when the module does not load.
 bool LockModuleResource(const ds_string& module, int64_t stamp, LPCWSTR type, const void*& data, DWORD& size) {
+  if (!IsResourceId(stamp)) return false;
   HMODULE handle = module.empty() ? nullptr : LoadLibraryW(module.c_str());
-  return LockModuleResourceBytes(handle, WORD(stamp & 0xFFFF), type, data, size) && size != 0;
+  return LockModuleResourceBytes(handle, WORD(stamp), type, data, size) && size != 0;
 }
 
 void TakeSize(DS_TextureSet& set, const DS_TextureInfo& info) {

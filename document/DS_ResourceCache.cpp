@@ -3,6 +3,7 @@
 #include <d3dx9.h>
 
 #include "document/CurrentDevice.h"
+#include "document/ModuleResource.h"
 #include "runtime/MeshLoading.h"
 #include "runtime/TextureHelpers.h"
 
@@ -32,7 +33,7 @@ void DS_ResourceCache::Create(std::unique_ptr<DS_ResourceCache>& holder) { holde
 
 ComRef<IDirect3DTexture9> DS_ResourceCache::GetBuiltinTexture(int32_t id) {
   ComRef<IDirect3DTexture9>& entry = builtinTextures_[id];
-  if (!entry) LoadTextureFromResource(entry, WORD(id), true);
+  if (!entry && IsResourceId(id)) LoadTextureFromResource(entry, WORD(id), true);
   return entry;
 }
 
@@ -49,7 +50,8 @@ DS_TextureInfo DS_ResourceCache::LoadTexture(const DS_FileRecord& record) {
     // The module's own picture wins over the bytes the document carries.
     ComRef<IDirect3DTexture9> texture;
     D3DXIMAGE_INFO image{};
-    if (FAILED(::LoadTextureFromModule(module, WORD(record.resourceId), texture, &image))) {
+    if (!IsResourceId(record.resourceId) ||
+        FAILED(::LoadTextureFromModule(module, WORD(record.resourceId), texture, &image))) {
       texture.Reset();
       image = D3DXIMAGE_INFO{};
       if (HasBytes(record)) ::LoadTextureFromMemory(record.data, uint32_t(record.size), &image, texture);
@@ -125,7 +127,7 @@ DS_MeshRecord DS_ResourceCache::GetModuleMesh(const DS_FileRecord& record, uint3
   DS_MeshRecord work;
   HMODULE module = nullptr;
   if (GetModule(record.module, module)) {
-    LoadMeshFromResource(module, WORD(record.resourceId), vertexSize, work);
+    if (IsResourceId(record.resourceId)) LoadMeshFromResource(module, WORD(record.resourceId), vertexSize, work);
     // Only a mesh that loaded is kept, so a failed one is tried again.
     if (work.vertexCount != 0) cached.push_back(work);
   } else if (!HasBytes(record)) {

@@ -2,9 +2,7 @@
 #include "document/ModuleResource.h"
 
 bool DS_FileRecord::LoadFromModule() {
-  // Numeric resource ids are 16-bit; a larger or negative id names no resource, and cutting
-  // it down would fetch another one.
-  if (resourceId <= 0 || resourceId > 0xFFFF) return false;
+  if (!IsResourceId(resourceId)) return false;
   // The module stays loaded for the rest of the run. When it does not load, the null handle
   // makes the lookup fall back to the program's own resources.
   HMODULE library = LoadLibraryW(module.c_str());

@@ -4,3 +4,7 @@
 #include <windows.h>
 
 bool LockModuleResourceBytes(HMODULE module, WORD id, LPCWSTR type, const void*& data, DWORD& size);
+
+// Numeric resource ids are 16-bit and not 0: a larger or negative value names no resource,
+// and cutting it down would fetch another one.
+inline bool IsResourceId(long long value) { return value > 0 && value <= 0xFFFF; }

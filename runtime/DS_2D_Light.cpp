@@ -1,5 +1,6 @@
 #include "runtime/DS_2D_Light.h"
 
+#include <bit>
 #include <chrono>
 #include <cmath>
 
@@ -256,7 +257,7 @@ void DS_2D_Light::DrawObjectFrame(DS_SimpleMesh<DX_V::PC>& quad, int m, bool ste
   d->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
   d->SetRenderState(D3DRS_POINTSCALEENABLE, FALSE);
   const float pointSize = 60.0f;
-  d->SetRenderState(D3DRS_POINTSIZE, *reinterpret_cast<const DWORD*>(&pointSize));
+  d->SetRenderState(D3DRS_POINTSIZE, std::bit_cast<DWORD>(pointSize));
 
   const float s = FrameClock();
   int alpha = 255;

@@ -1,7 +1,11 @@
-#include "document/ModuleResource.h"
 #include "runtime/TextureHelpers.h"
 
+#include <cstring>
+#include <vector>
+
 #include "document/CurrentDevice.h"
+#include "document/ModuleResource.h"
+#include "runtime/DdsWriter.h"
 
 void MakeTextureInfo(uint32_t width, uint32_t height, DS_TextureInfo& info, IDirect3DTexture9* texture) {
   if (info.texture.Get() != texture) info.texture = ComRef<IDirect3DTexture9>::Share(texture);
@@ -85,7 +89,15 @@ void ResampleTexture(IDirect3DTexture9* source, UINT width, UINT height, D3DFORM
 HRESULT SaveTextureToDds(IDirect3DTexture9* texture, ComRef<ID3DXBuffer>& out) {
   out.Reset();
   if (!texture) return E_POINTER;
-  HRESULT hr = D3DXSaveTextureToFileInMemory(out.Put(), D3DXIFF_DDS, texture, nullptr);
+  // Our own writer for the plain formats (D3DX under Wine writes no DDS); D3DX for the rest.
+  std::vector<uint8_t> bytes;
+  HRESULT hr = WriteTextureAsDds(texture, bytes);
+  if (hr == E_NOTIMPL) {
+    hr = D3DXSaveTextureToFileInMemory(out.Put(), D3DXIFF_DDS, texture, nullptr);
+  } else if (SUCCEEDED(hr)) {
+    hr = D3DXCreateBuffer(DWORD(bytes.size()), out.Put());
+    if (SUCCEEDED(hr)) std::memcpy(out->GetBufferPointer(), bytes.data(), bytes.size());
+  }
   if (FAILED(hr)) out.Reset();
   return hr;
 }

@@ -4,7 +4,7 @@
 
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_2D_Light.h"
-#include "runtime/RuntimeReaders.h"
+#include "scene/DocumentReaders.h"
 
 namespace {
 
@@ -71,7 +71,7 @@ TEST(LightRecord, WrittenRecordReadsBackThroughItsSection) {
 }
 
 TEST(LightRecord, TheLightRegistryReadsAPlainLightRecord) {
-  RegisterRuntimeReaders();
+  RegisterDocumentReaders();
   ASSERT_EQ(LightReaderRegistry().count(L"DS_2D_Light"), 1u);
   DS_IOF_W w;
   DS_IOF_Virtual* ws = &w;

@@ -304,6 +304,17 @@ TEST_F(DocResManagerTest, AMeshTheDocumentDoesNotCarryComesFromTheModuleOrThePro
   }
 }
 
+TEST_F(DocResManagerTest, AStampBeyondSixteenBitsFetchesNoResourceByItsLowBits) {
+  // 0x10000 + id would name the resource id once cut to 16 bits.
+  for (bool present : {false, true}) {
+    SCOPED_TRACE(present);
+    SetCommonResPresent(present);
+    DS_DocResManager manager;
+    EXPECT_FALSE(manager.GetEffect(DS_HLSLEffectFile(0x10000 + 75, L"common_res.dll")));
+    EXPECT_EQ(manager.GetMesh(DS_MeshFile(0x10000 + 210, L"common_res.dll"), 32).vertexCount, 0u);
+  }
+}
+
 TEST_F(DocResManagerTest, AMeshWithVertexCountZeroCountsAsNotLoaded) {
   DS_DocResManager manager;
   DS_MeshFile link(L"quad.x", 4);
@@ -393,16 +404,15 @@ TEST_F(DocResManagerTest, AMaskIsWrittenFromItsTextureAndReadsBack) {
 
   DS_DocResManager reader2;
   RoundTrip(writer, reader2);
-  EXPECT_TRUE(reader2.Tables().guidTextures[kMaskGuid]);
+  ASSERT_TRUE(reader2.Tables().guidTextures[kMaskGuid]);
   EXPECT_TRUE(reader2.Tables().maskImages.empty());
+  D3DSURFACE_DESC desc;
+  reader2.Tables().guidTextures[kMaskGuid]->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Width, 16u);  // the texture's, not the older 8 x 8 picture's
+  // The stored image is the texture as it is now, a DDS file of its 16 x 16 pixels.
   const DS_DataBlob& written = writer.Tables().maskImages.at(kMaskGuid).image;
-  ComRef<ID3DXBuffer> dds;
-  if (SUCCEEDED(SaveTextureToDds(mask.Get(), dds))) {
-    ASSERT_GE(written.size, 4);
-    EXPECT_EQ(std::memcmp(written.data, "DDS ", 4), 0);
-  } else {
-    EXPECT_EQ(written.size, int32_t(older.size()));  // Wine's D3DX writes no DDS: the older image stays
-  }
+  ASSERT_EQ(written.size, 128 + 16 * 16 * 4);
+  EXPECT_EQ(std::memcmp(written.data, "DDS ", 4), 0);
 }
 
 TEST_F(DocResManagerTest, ARefreshWithoutAMaskTextureChangesNothing) {

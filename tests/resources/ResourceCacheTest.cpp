@@ -126,6 +126,13 @@ TEST_F(ResourceCacheTest, BuiltinTextureIsMadeOnceWithOneMoreReferencePerCall) {
   EXPECT_FALSE(cache.GetBuiltinTexture(61));
 }
 
+TEST_F(ResourceCacheTest, IdsBeyondSixteenBitsFetchNoResourceByTheirLowBits) {
+  EXPECT_FALSE(cache.GetBuiltinTexture(0x10000 + 54));
+  EXPECT_FALSE(cache.GetBuiltinTexture(-65536 + 54));
+  EXPECT_FALSE(cache.LoadTexture(DS_FileRecord(0x10000 + 54, ProgramPath())).texture);
+  EXPECT_EQ(cache.GetModuleMesh(DS_FileRecord(0x10000 + 210, ProgramPath()), 32).vertexCount, 0u);
+}
+
 TEST_F(ResourceCacheTest, ModuleAbsentMeshFromTheRecordsBytesIsNotCached) {
   SetCommonResPresent(false);
   DS_FileRecord record(3, L"common_res.dll");

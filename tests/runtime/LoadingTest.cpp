@@ -118,18 +118,82 @@ TEST_F(Loading, MissingOrUndecodablePicturesLeaveTheReferenceAsItWas) {
   EXPECT_EQ(held.Get(), before);
 }
 
-TEST_F(Loading, SavingAsDdsGivesDdsBytesOrAFailureWithoutBuffer) {
-  auto tex = MakeTexture(8, 8, [](UINT, UINT) { return 0xFF808080u; });
-  ComRef<ID3DXBuffer> out;
-  HRESULT hr = SaveTextureToDds(tex.Get(), out);
-  if (SUCCEEDED(hr)) {
-    ASSERT_TRUE(out);
-    ASSERT_GE(out->GetBufferSize(), 4u);
-    EXPECT_EQ(std::memcmp(out->GetBufferPointer(), "DDS ", 4), 0);
-  } else {
-    EXPECT_FALSE(out);  // Wine's D3DX does not write DDS textures
+namespace {
+// Every byte of every level of a texture, rows without their padding.
+std::vector<std::vector<uint8_t>> LevelBytes(IDirect3DTexture9* texture, UINT bytesPerPixel) {
+  std::vector<std::vector<uint8_t>> levels;
+  for (DWORD level = 0; level < texture->GetLevelCount(); ++level) {
+    D3DSURFACE_DESC desc;
+    D3DLOCKED_RECT locked;
+    texture->GetLevelDesc(level, &desc);
+    if (FAILED(texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY))) return {};
+    std::vector<uint8_t> bytes;
+    for (UINT y = 0; y < desc.Height; ++y) {
+      const uint8_t* row = static_cast<const uint8_t*>(locked.pBits) + size_t(y) * locked.Pitch;
+      bytes.insert(bytes.end(), row, row + desc.Width * bytesPerPixel);
+    }
+    texture->UnlockRect(level);
+    levels.push_back(std::move(bytes));
   }
+  return levels;
+}
+
+struct DdsCase {
+  D3DFORMAT format;
+  UINT bytesPerPixel;
+  UINT levels;  // 0: the full chain
+};
+}  // namespace
+
+TEST_F(Loading, SavedDdsReadsBackWithItsFormatAndEveryLevel) {
+  const DdsCase cases[] = {{D3DFMT_A8R8G8B8, 4, 0}, {D3DFMT_A8R8G8B8, 4, 1}, {D3DFMT_X8R8G8B8, 4, 1},
+                           {D3DFMT_A8, 1, 0},       {D3DFMT_L8, 1, 0},       {D3DFMT_R5G6B5, 2, 1}};
+  for (const DdsCase& c : cases) {
+    SCOPED_TRACE(testing::Message() << "format " << c.format << ", levels " << c.levels);
+    ComRef<IDirect3DTexture9> texture;
+    ASSERT_EQ(D3DXCreateTexture(dev.Device(), 16, 8, c.levels, 0, c.format, D3DPOOL_MANAGED, texture.Put()), D3D_OK);
+    for (DWORD level = 0; level < texture->GetLevelCount(); ++level) {
+      D3DSURFACE_DESC desc;
+      D3DLOCKED_RECT locked;
+      texture->GetLevelDesc(level, &desc);
+      ASSERT_EQ(texture->LockRect(level, &locked, nullptr, 0), D3D_OK);
+      for (UINT y = 0; y < desc.Height; ++y)
+        for (UINT x = 0; x < desc.Width * c.bytesPerPixel; ++x)
+          static_cast<uint8_t*>(locked.pBits)[size_t(y) * locked.Pitch + x] = uint8_t(x * 7 + y * 31 + level * 50);
+      texture->UnlockRect(level);
+    }
+    ComRef<ID3DXBuffer> dds;
+    ASSERT_EQ(SaveTextureToDds(texture.Get(), dds), S_OK);
+    ASSERT_TRUE(dds);
+    ASSERT_GE(dds->GetBufferSize(), 128u);
+    EXPECT_EQ(std::memcmp(dds->GetBufferPointer(), "DDS ", 4), 0);
+
+    ComRef<IDirect3DTexture9> read;
+    D3DXIMAGE_INFO info{};
+    ASSERT_EQ(D3DXCreateTextureFromFileInMemoryEx(dev.Device(), dds->GetBufferPointer(), dds->GetBufferSize(),
+                                                  D3DX_DEFAULT_NONPOW2, D3DX_DEFAULT_NONPOW2, D3DX_FROM_FILE, 0,
+                                                  D3DFMT_FROM_FILE, D3DPOOL_MANAGED, D3DX_FILTER_NONE,
+                                                  D3DX_FILTER_NONE, 0, &info, nullptr, read.Put()),
+              D3D_OK);
+    EXPECT_EQ(info.ImageFileFormat, D3DXIFF_DDS);
+    EXPECT_EQ(info.Format, c.format);
+    EXPECT_EQ(info.Width, 16u);
+    EXPECT_EQ(info.Height, 8u);
+    EXPECT_EQ(info.MipLevels, texture->GetLevelCount());
+    EXPECT_EQ(LevelBytes(read.Get(), c.bytesPerPixel), LevelBytes(texture.Get(), c.bytesPerPixel));
+  }
+}
+
+TEST_F(Loading, SavingAsDdsFailsWithoutABuffer) {
+  ComRef<ID3DXBuffer> out;
   EXPECT_EQ(SaveTextureToDds(nullptr, out), E_POINTER);
+  EXPECT_FALSE(out);
+  // A float format is left to D3DX, which may not write it: then there is no buffer either.
+  ComRef<IDirect3DTexture9> texture;
+  ASSERT_EQ(D3DXCreateTexture(dev.Device(), 4, 4, 1, 0, D3DFMT_A16B16G16R16F, D3DPOOL_MANAGED, texture.Put()), D3D_OK);
+  if (FAILED(SaveTextureToDds(texture.Get(), out))) {
+    EXPECT_FALSE(out);
+  }
 }
 
 TEST_F(Loading, BackBufferDescription) {
