@@ -172,6 +172,11 @@ void DS_View2D::GetViewProjection(D3DXMATRIX& out) const {
 }
 
 void DS_View2D::SetCameraTransform(float zoom, float panX, float panY) {
+  // A stored zoom of 0 would divide by zero and lose the picture: it shows unzoomed.
+  if (!(zoom > 0.0f)) {
+    D3DXMatrixIdentity(&panZoom);
+    return;
+  }
   float ax = float(pictureWidth) * (1.0f - zoom) * 0.5f / zoom;
   float ay = float(pictureHeight) * (1.0f - zoom) * 0.5f / zoom;
   D3DXMATRIX t, s;

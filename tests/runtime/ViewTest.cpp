@@ -136,6 +136,10 @@ TEST(View, CameraTransformZoomsAboutThePanPoint) {
   D3DXMATRIX identity;
   D3DXMatrixIdentity(&identity);
   EXPECT_EQ(view.panZoom, identity);
+  // A zoom of 0 (a stored zoom value of 0) leaves the picture as it is, never NaN.
+  view.SetCameraTransform(2.0f, 0.5f, 0.5f);
+  view.SetCameraTransform(0.0f, 0.7f, -0.3f);
+  EXPECT_EQ(view.panZoom, identity);
 
   struct Case {
     float pan;
