@@ -320,18 +320,6 @@ TEST_F(MusicGraph, MissingFilePlaysNothingAndKeepsTheGraphUsable) {
   EXPECT_TRUE(WaitForCompletion(std::chrono::seconds(6)));
 }
 
-TEST_F(MusicGraph, EventAfterReleaseYieldsNothing) {
-  auto tone = Tone(L"tone-a.mp3");
-  PlayMusicFile(*tone);
-  ReleaseMusicGraph();
-  PostMessageW(window_, kMusicEventMessage, 0, 0);
-  MSG msg;
-  ASSERT_TRUE(PeekMessageW(&msg, window_, kMusicEventMessage, kMusicEventMessage, PM_REMOVE));
-  EXPECT_EQ(GetMusicEvent(), -1);
-  ScreenScene scene;
-  scene.OnMusicEvent(GetMusicEvent());
-  EXPECT_EQ(scene.playlistPosition, 0u);
-}
 
 // --- The playlist of a screen ------------------------------------------------------------
 
@@ -340,6 +328,22 @@ class Playlist : public MusicGraph {
   void Give(ScreenScene& scene, std::initializer_list<const wchar_t*> names) {
     scene.root = new DS_SlideShow_Light;
     for (const wchar_t* name : names) scene.root->audioFiles.emplace_back(Tone(name).release());
+  }
+  // The application in test mode with the graph's window, its screen 0 playing the first of
+  // two items.
+  std::unique_ptr<CMoireScreensaver> AppPlayingTheFirstOfTwo() {
+    auto app = std::make_unique<CMoireScreensaver>();
+    app->launchMode = LaunchMode::Test;
+    app->mainWindow = window_;
+    app->ActivateScreen(0);
+    Give(*app->currentScene, {L"tone-a.mp3", L"tone-b.mp3"});
+    app->currentScene->MusicStep();
+    return app;
+  }
+  static void Forget(CMoireScreensaver& app) {
+    delete app.currentScene->root;
+    app.currentScene->root = nullptr;
+    SelectView(nullptr, nullptr);
   }
 };
 
@@ -395,15 +399,24 @@ TEST_F(Playlist, FirstAcquisitionExtractsAndPlaysTheFirstItemWhoseEndStartsTheNe
   EXPECT_EQ(PlayingFile(), L"tevrana-test-b.mp3");
 }
 
+// A 0x8000 message that reaches the window procedure after the release: there is no event
+// to take, so the playlist stays where it was and no graph comes back.
+TEST_F(Playlist, EventMessageAfterReleaseChangesNothing) {
+  auto app = AppPlayingTheFirstOfTwo();
+  ASSERT_EQ(app->currentScene->playlistPosition, 1u);
+  app->ReleaseDeviceResources();
+  EXPECT_EQ(GetMusicEvent(), -1);
+  app->HandleWindowMessage(window_, kMusicEventMessage, 0, 0);
+  EXPECT_EQ(app->currentScene->playlistPosition, 1u);
+  EXPECT_FALSE(g_musicGraph);
+  EXPECT_FALSE(g_musicSource);
+  Forget(*app);
+}
+
 // The release before a device reset lets go of the graph; the acquisition after it builds
 // the graph again in full-screen and test mode, so the next item plays.
 TEST_F(Playlist, DeviceResetBuildsTheGraphAgainAndPlaysTheNextItem) {
-  auto app = std::make_unique<CMoireScreensaver>();
-  app->launchMode = LaunchMode::Test;
-  app->mainWindow = window_;
-  app->ActivateScreen(0);
-  Give(*app->currentScene, {L"tone-a.mp3", L"tone-b.mp3"});
-  app->currentScene->MusicStep();
+  auto app = AppPlayingTheFirstOfTwo();
   EXPECT_EQ(PlayingFile(), L"tone-a.mp3");
 
   app->ReleaseDeviceResources();
@@ -419,7 +432,5 @@ TEST_F(Playlist, DeviceResetBuildsTheGraphAgainAndPlaysTheNextItem) {
   app->ReleaseDeviceResources();
   app->AcquireDeviceResources();
   EXPECT_FALSE(g_musicGraph);
-  delete app->currentScene->root;
-  app->currentScene->root = nullptr;
-  SelectView(nullptr, nullptr);
+  Forget(*app);
 }

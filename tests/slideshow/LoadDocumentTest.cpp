@@ -44,6 +44,42 @@ bool Replace(Bytes& bytes, const char* from, const char* to) {
   return true;
 }
 
+// A scene item stored under a class name that no registry holds.
+class UnregisteredItem : public DS_ABObj_Constructor {
+ public:
+  DS_ABObj* CreateObject() override { return nullptr; }
+  void Write(DS_IOF_Holder stream) override {
+    WriteRecordHeader(stream, L"DS_FireFx", 2);
+    stream->WriteFloat(1.5f);
+    WriteRecord(stream);
+  }
+};
+
+// A one-slide document written by the document's own writers, with or without such an item.
+Bytes DocumentWithItems(int unregisteredItems) {
+  DS_DocResManager* managerBefore = g_docResManager;
+  DS_ResourceCache* cacheBefore = g_resourceCache;
+  Bytes bytes;
+  {
+    DS_DocResManager manager;  // the light's writer registers its picture here
+    manager.MakeCurrent();
+    DS_SlideShow_Light root;
+    auto* slide = new DS_SlideContainer;
+    slide->light = DS_SharedPtr<DS_2D_Light>(new DS_2D_Light);
+    for (int i = 0; i < unregisteredItems; ++i) slide->pendingItems.emplace_back(new UnregisteredItem);
+    root.slides.emplace_back(slide);
+    DS_IOF_W writer;
+    DS_IOF_Virtual* out = &writer;
+    out->WriteString(L"KVX v 4.0.0");
+    root.WriteRecord(out);
+    manager.WriteRecord(out);
+    bytes = writer.Bytes();
+  }
+  g_docResManager = managerBefore;
+  g_resourceCache = cacheBefore;
+  return bytes;
+}
+
 class LoadDocumentTest : public testing::Test {
  protected:
   void SetUp() override {
@@ -111,6 +147,9 @@ TEST_F(LoadDocumentTest, UnregisteredClassStopsTheLoad) {
     ASSERT_TRUE(Replace(copy, from, to)) << from;
     EXPECT_FALSE(LoadsOrFailsCleanly(copy)) << to;
   }
+  // A scene item: the same document without it loads.
+  EXPECT_TRUE(LoadsOrFailsCleanly(DocumentWithItems(0)));
+  EXPECT_FALSE(LoadsOrFailsCleanly(DocumentWithItems(1)));
 }
 
 TEST_F(LoadDocumentTest, EmptyOrMissingDocumentFails) {

@@ -6,6 +6,7 @@
 #include <memory>
 
 #include "document/DS_DocResManager.h"
+#include "runtime/DS_SlideShow_Light.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/SaverError.h"
 
@@ -50,4 +51,26 @@ TEST(ScreenScene, FailedAcquisitionStoresMediaMissing) {
   // Drawing a screen without a scene does nothing.
   EXPECT_EQ(app->DrawFrame(), S_OK);
   SelectView(nullptr, nullptr);
+}
+
+// A failed load on the second screen leaves the first screen's scene as it was.
+TEST(ScreenScene, FailureOnTheSecondScreenKeepsTheFirstScene) {
+  auto app = std::make_unique<CMoireScreensaver>();
+  auto first = std::make_unique<DS_SlideShow_Light>();
+  auto manager = std::make_unique<DS_DocResManager>();
+  app->scenes[0].root = first.get();
+  app->scenes[0].resourceManager = manager.get();
+  app->ActivateScreen(0);
+  app->ActivateScreen(1);
+  EXPECT_EQ(app->AcquireDeviceResources(), S_OK);
+  EXPECT_EQ(app->errorCode, AsHResult(SaverError::MediaMissing));
+  EXPECT_EQ(app->scenes[0].root, first.get());
+  EXPECT_EQ(app->scenes[1].root, nullptr);
+  EXPECT_EQ(g_docResManager, manager.get());
+  app->ActivateScreen(0);
+  EXPECT_EQ(g_docResManager, manager.get());
+  app->scenes[0].root = nullptr;
+  SelectView(nullptr, nullptr);
+  g_docResManager = nullptr;
+  g_resourceCache = nullptr;
 }

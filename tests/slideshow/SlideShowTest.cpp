@@ -54,6 +54,30 @@ class RecordingObject : public DS_ABObj {
   bool sceneEffect_;
 };
 
+// A scene item that makes a recording object (or none) and counts the items alive.
+int g_itemsAlive = 0;
+class RecordingItem : public DS_ABObj_Constructor {
+ public:
+  RecordingItem(std::string name, bool makesObject) : name_(std::move(name)), makesObject_(makesObject) { ++g_itemsAlive; }
+  RecordingItem(const RecordingItem& other) : DS_ABObj_Constructor(other), name_(other.name_), makesObject_(other.makesObject_) {
+    ++g_itemsAlive;
+  }
+  ~RecordingItem() override { --g_itemsAlive; }
+  DS_ABObj* CreateObject() override {
+    g_log.push_back(name_ + " create");
+    if (!makesObject_) return nullptr;
+    return new ItemObject(new RecordingItem(*this), name_);
+  }
+
+ private:
+  class ItemObject : public RecordingObject {
+   public:
+    ItemObject(RecordingItem* clone, const std::string& name) : RecordingObject(name, false) { item_.reset(clone); }
+  };
+  std::string name_;
+  bool makesObject_;
+};
+
 DS_SlideContainer* Slide(const std::string& name, unsigned fadeIn, unsigned show, unsigned fadeOut) {
   auto* slide = new DS_SlideContainer;
   slide->fadeIn.Assign(fadeIn);
@@ -175,6 +199,23 @@ TEST_F(SlideTiming, ZeroShowTimeSwitchesWheneverTimeAdvances) {
   EXPECT_EQ(FaderAlpha(), 0);
 }
 
+// The show draws and keeps the resources of the current slide only, but gives up those of
+// every slide and sets every slide's picture position.
+TEST_F(SlideTiming, CurrentSlideDrawsEverySlideReleases) {
+  Add(1, 2, 1);
+  Add(1, 2, 1);
+  At(0.0f);
+  g_log.clear();
+  EXPECT_EQ(show_.Render(), 0);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"slide1 background", "slide1 overlay", "slide1 fader"}));
+  g_log.clear();
+  show_.ReleaseDeviceResources();
+  show_.AcquireDeviceResources();
+  show_.SetPicturePosition(1);
+  EXPECT_EQ(g_log, (std::vector<std::string>{"slide1 release", "slide2 release", "slide1 acquire",
+                                             "slide1 position 1", "slide2 position 1"}));
+}
+
 TEST_F(SlideTiming, EmptyShowDoesNothing) {
   EXPECT_EQ(At(3.0f), 0);
   EXPECT_EQ(show_.Render(), 0);
@@ -196,6 +237,33 @@ TEST(Slide, CaptureCountAndDrawOrder) {
   slide.RenderScene();
   EXPECT_EQ(g_log, (std::vector<std::string>{"a update", "b update", "c update", "light begin capture",
                                              "light background", "c render", "b render", "a render"}));
+}
+
+// The light's resources first, then one object per item in document order around a clone;
+// the items themselves are gone afterwards, and an item that makes nothing leaves no holder.
+TEST(Slide, CreateObjectsTurnsEveryPendingItemIntoAnObject) {
+  TestDevice device(64, 48);
+  g_log.clear();
+  g_itemsAlive = 0;
+  {
+    DS_SlideContainer slide;
+    slide.light = DS_SharedPtr<DS_2D_Light>(new RecordingLight("light"));
+    slide.pendingItems.emplace_back(new RecordingItem("a", true));
+    slide.pendingItems.emplace_back(new RecordingItem("none", false));
+    slide.pendingItems.emplace_back(new RecordingItem("b", true));
+    slide.CreateObjects();
+    EXPECT_EQ(g_log, (std::vector<std::string>{"light create", "light resize 1x1", "a create", "none create", "b create"}));
+    EXPECT_TRUE(slide.pendingItems.empty());
+    ASSERT_EQ(slide.objects.size(), 2u);
+    EXPECT_TRUE(slide.objects[0]->Item());
+    EXPECT_EQ(g_itemsAlive, 2);  // the clones the objects own
+    g_log.clear();
+    slide.Update(1.0f);
+    slide.RenderScene();
+    EXPECT_EQ(g_log, (std::vector<std::string>{"a update", "b update", "light background",
+                                               "b render", "a render"}));
+  }
+  EXPECT_EQ(g_itemsAlive, 0);
 }
 
 TEST(Slide, NoCaptureWithoutSamplers) {

@@ -91,14 +91,22 @@ letterbox)
   ;;
 damaged)
   # A document that cannot be read: the bouncing box with "Could not load required media."
-  start "$damaged"
+  # Wine's text trace shows which text the program asks Windows to draw into it.
+  WINEDEBUG=trace+text start "$damaged"
   sleep 3
   shot error || fail "no screenshot"
   # The box is 300 x 150 in the window colour (light) on black, text dark inside it.
   light=$(convert "$work/error.png" -colorspace Gray -threshold 60% -format '%[fx:int(mean*600*400)]' info:)
   echo "light pixels: $light"
   [ "$light" -ge 30000 ] && [ "$light" -le 60000 ] || fail "no error box"
-  grep -q . "$work/program.log" && cat "$work/program.log"
+  # Dark text inside the light box: the box's own pixels that are not light.
+  box=$(convert "$work/error.png" -colorspace Gray -threshold 60% -morphology Close Square:6 \
+        -format '%[fx:int(mean*600*400)]' info:)
+  echo "box pixels with the text closed over: $box"
+  [ $(( box - light )) -ge 300 ] || fail "no text in the error box"
+  texts=$(grep -o 'L"[^"]*"' "$work/program.log" | sort | uniq -c)
+  echo "texts drawn: $texts"
+  grep -q 'L"Could not load required media."' "$work/program.log" || fail "the box does not say \"Could not load required media.\""
   ;;
 music)
   # The document's MP3 is written to the temporary folder and plays: capture what ALSA is
