@@ -183,9 +183,10 @@ TEST_F(LoadDocumentTest, FlippedBytesAndInflatedCountsLoadOrFail) {
     std::memcpy(&copy[anywhere(random)], &value, 4);
     tryCopy(copy);
   }
-  // The structure before the first embedded file: every position, every inflation.
-  for (size_t at = 0; at < 400; ++at) {
-    Bytes copy = scene_;
+  // Every position of the small document, which has every record of the large one: the
+  // pictures it decodes are tiny, so each position costs little.
+  for (size_t at = 0; at + 4 <= small_.size(); ++at) {
+    Bytes copy = small_;
     uint32_t value = inflated[at % 5];
     std::memcpy(&copy[at], &value, 4);
     tryCopy(copy);
