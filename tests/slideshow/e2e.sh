@@ -11,6 +11,14 @@ pid=
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
+# Ends the program and waits until its window is gone, so the next start finds its own.
+stop() {
+  cleanup; pid=
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name '^Tevrana Screensaver$' >/dev/null 2>&1 || return 0
+    sleep 0.1
+  done
+}
 trap cleanup EXIT
 
 # The settings values carry double quotes in their names.
@@ -46,6 +54,16 @@ mean() {
   convert "$1" -crop "$2" +repage -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info:
 }
 brightness() { set -- $(mean "$1" "$2"); echo $(( ($1 + $2 + $3) / 3 )); }
+# Takes $work/<name>.png once the picture shows in the middle of the window (a slow start
+# draws black frames first); fails after 15 s.
+shot_of_picture() {
+  for _ in $(seq 50); do
+    sleep 0.3
+    shot "$1" || continue
+    [ "$(brightness "$work/$1.png" 200x400+200+0)" -ge 30 ] && return 0
+  done
+  fail "the picture never showed"
+}
 
 case $check in
 fades)
@@ -72,19 +90,17 @@ letterbox)
   # "PicPos" 1 fits the 4:3 picture into 600 x 400: black bars left and right.
   set_setting PicPos 1
   start "$scr"
-  sleep 3
-  shot fit || fail "no screenshot"
+  shot_of_picture fit
   left=$(brightness "$work/fit.png" 20x400+0+0)
   right=$(brightness "$work/fit.png" 20x400+580+0)
   middle=$(brightness "$work/fit.png" 400x400+100+0)
   echo "bars $left $right, picture $middle"
   [ "$left" -le 3 ] && [ "$right" -le 3 ] || fail "no letterbox bars"
   [ "$middle" -ge 30 ] || fail "no picture between the bars"
-  cleanup; pid=
+  stop
   set_setting PicPos 2
   start "$scr"
-  sleep 3
-  shot fill || fail "no screenshot"
+  shot_of_picture fill
   left=$(brightness "$work/fill.png" 20x400+0+0)
   echo "fill mode edge $left"
   [ "$left" -ge 15 ] || fail "fill mode shows bars"
@@ -93,10 +109,14 @@ damaged)
   # A document that cannot be read: the bouncing box with "Could not load required media."
   # Wine's text trace shows which text the program asks Windows to draw into it.
   WINEDEBUG=trace+text start "$damaged"
-  sleep 3
-  shot error || fail "no screenshot"
   # The box is 300 x 150 in the window colour (light) on black, text dark inside it.
-  light=$(convert "$work/error.png" -colorspace Gray -threshold 60% -format '%[fx:int(mean*600*400)]' info:)
+  light=0
+  for _ in $(seq 50); do
+    sleep 0.3
+    shot error || continue
+    light=$(convert "$work/error.png" -colorspace Gray -threshold 60% -format '%[fx:int(mean*600*400)]' info:)
+    [ "$light" -ge 30000 ] && [ "$light" -le 60000 ] && break
+  done
   echo "light pixels: $light"
   [ "$light" -ge 30000 ] && [ "$light" -le 60000 ] || fail "no error box"
   # Dark text inside the light box: the box's own pixels that are not light.
@@ -128,7 +148,7 @@ CONF
   export ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$work/capture.conf"
   start "$scr"
   sleep 6
-  cleanup; pid=
+  stop
   [ -s "$temp/evening.mp3" ] || fail "the music was not extracted to $temp"
   [ -s "$work/capture.wav" ] || fail "nothing reached the audio device"
   # The program was ended without closing the device, so the WAV header holds no length:
