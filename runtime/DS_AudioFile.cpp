@@ -1,11 +1,33 @@
 #include "runtime/DS_AudioFile.h"
 
+#include <cwctype>
+
 namespace {
 constexpr wchar_t kClassName[] = L"DS_AudioFile";
 constexpr int32_t kVersion = 1;
 
+// Windows opens a device, not a file, for these names with any extension ("nul.mp3",
+// "COM1.mp3"): the bytes would go to a port or the console.
+bool IsDeviceName(const ds_string& name) {
+  ds_string stem = name.substr(0, name.find(L'.'));
+  while (!stem.empty() && stem.back() == L' ') stem.pop_back();
+  for (wchar_t& c : stem) c = wchar_t(std::towupper(c));
+  if (stem == L"CON" || stem == L"PRN" || stem == L"AUX" || stem == L"NUL" || stem == L"CONIN$" ||
+      stem == L"CONOUT$")
+    return true;
+  return stem.size() == 4 && (stem.starts_with(L"COM") || stem.starts_with(L"LPT")) && stem[3] >= L'1' &&
+         stem[3] <= L'9';
+}
+
+// The part after the last "\" or "/", or the whole path.
+ds_string FileNamePart(const ds_string& path) {
+  size_t slash = path.find_last_of(L"\\/");
+  return slash == ds_string::npos ? path : path.substr(slash + 1);
+}
+
+// A device answers as existing, but it holds no music.
 bool IsExistingFile(const ds_string& path) {
-  if (path.empty()) return false;
+  if (path.empty() || IsDeviceName(FileNamePart(path))) return false;
   DWORD attributes = GetFileAttributesW(path.c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
@@ -44,9 +66,9 @@ DS_AudioFile* ReadAudioFile(DS_IOF_Holder stream) {
 }
 
 ds_string SafeTempFileName(const ds_string& storedPath) {
-  size_t slash = storedPath.find_last_of(L"\\/");
-  ds_string name = slash == ds_string::npos ? storedPath : storedPath.substr(slash + 1);
-  if (name.empty() || name.find(L':') != ds_string::npos || name.find(L"..") != ds_string::npos)
+  ds_string name = FileNamePart(storedPath);
+  if (name.empty() || name.find(L':') != ds_string::npos || name.find(L"..") != ds_string::npos ||
+      IsDeviceName(name))
     return kSafeMusicFileName;
   return name;
 }

@@ -26,6 +26,7 @@ DS_AudioFile* ReadAudioFile(DS_IOF_Holder stream);
 
 // The file name an extracted item gets in the temporary folder: the part of the stored
 // path after its last "\" or "/" (the whole path when it has neither); a name that is
-// empty or holds ":" or ".." becomes kSafeMusicFileName, so nothing lands outside the folder.
+// empty, holds ":" or "..", or names a device ("NUL", "COM1.mp3") becomes kSafeMusicFileName,
+// so nothing lands outside the folder.
 inline constexpr wchar_t kSafeMusicFileName[] = L"TevranaMusic.mp3";
 ds_string SafeTempFileName(const ds_string& storedPath);

@@ -128,7 +128,14 @@ INSTANTIATE_TEST_SUITE_P(
                     SafeNameCase{L"C:\\Music\\", kSafeMusicFileName},
                     SafeNameCase{L"C:tevrana-x6.mp3", kSafeMusicFileName},
                     SafeNameCase{L"C:\\Music\\..", kSafeMusicFileName},
-                    SafeNameCase{L"tevrana..x7.mp3", kSafeMusicFileName}),
+                    SafeNameCase{L"tevrana..x7.mp3", kSafeMusicFileName},
+                    // Device names, which would send the bytes to a port or the console.
+                    SafeNameCase{L"C:\\Music\\nul.mp3", kSafeMusicFileName},
+                    SafeNameCase{L"COM1.mp3", kSafeMusicFileName},
+                    SafeNameCase{L"D:/lpt9", kSafeMusicFileName},
+                    SafeNameCase{L"Con .mp3", kSafeMusicFileName},
+                    SafeNameCase{L"C:\\Music\\console.mp3", L"console.mp3"},
+                    SafeNameCase{L"com10.mp3", L"com10.mp3"}),
     [](const testing::TestParamInfo<SafeNameCase>& info) { return "Case" + std::to_string(info.index); });
 
 class Extract : public testing::Test {
