@@ -395,6 +395,9 @@ INSTANTIATE_TEST_SUITE_P(
         // The largest smaller area; at equal area a 32-bit one replaces a 16-bit best.
         StepCase{{M(640, 480), M(800, 600, D3DFMT_R5G6B5), M(800, 600), M(1024, 768)}, 3, 2},
         StepCase{{M(640, 480), M(800, 600), M(800, 600, D3DFMT_R5G6B5), M(1024, 768)}, 3, 1},
+        // A smaller 32-bit mode replaces a larger 16-bit best.
+        StepCase{{M(800, 600, D3DFMT_R5G6B5), M(640, 480), M(1024, 768)}, 2, 1},
+        StepCase{{M(640, 480), M(800, 600, D3DFMT_R5G6B5), M(1024, 768)}, 2, 1},
         // A 16-bit mode steps to a smaller area only.
         StepCase{{M(640, 480), M(800, 600, D3DFMT_R5G6B5), M(800, 600), M(1024, 768)}, 1, 0},
         StepCase{{M(1024, 768, D3DFMT_R5G6B5), M(1024, 768)}, 1, 0},

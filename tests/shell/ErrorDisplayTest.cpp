@@ -138,6 +138,19 @@ TEST_F(ErrorBoxMotion, FullScreenBoxFollowsTheMonitorSize) {
   EXPECT_FLOAT_EQ(Box().y, 492);
 }
 
+TEST_F(ErrorBoxMotion, FullScreenBoundsAreTheMonitorInTheWindowsClientCoordinates) {
+  PlainWindow away(100, 50, 64, 64);  // a monitor whose window starts at (100, 50)
+  Use(LaunchMode::FullScreen, RECT{100, 50, 1124, 818});
+  saver.monitors[0].window = away.hwnd;
+  saver.AnimateErrorBoxes(0.1f);
+  EXPECT_FLOAT_EQ(Box().x, 362);
+  EXPECT_FLOAT_EQ(Box().y, 309);
+  EXPECT_FLOAT_EQ(Box().vx, 102.4f);
+  EXPECT_FLOAT_EQ(Box().vy, 38.4f);
+  saver.AnimateErrorBoxes(4.0f);  // the right edge would pass 1024, not 1124
+  EXPECT_FLOAT_EQ(Box().vx, -102.4f);
+}
+
 TEST_F(ErrorBoxMotion, PreviewBoxFillsTheWindowAndNeverMoves) {
   Use(LaunchMode::Preview, RECT{0, 0, 152, 112});
   saver.AnimateErrorBoxes(0.1f);

@@ -6,26 +6,10 @@
 
 #include "document/ComRef.h"
 #include "shell/AppClock.h"
+#include "tests/shell/RenderTargetPixel.h"
 #include "tests/shell/TestSaver.h"
 
 namespace {
-// Reads one pixel of the device's render target (0x00RRGGBB).
-uint32_t RenderTargetPixel(IDirect3DDevice9* device, int x, int y) {
-  ComRef<IDirect3DSurface9> target, copy;
-  if (FAILED(device->GetRenderTarget(0, target.Put()))) return 0xDEADBEEF;
-  D3DSURFACE_DESC desc;
-  target->GetDesc(&desc);
-  if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, copy.Put(),
-                                                 nullptr)) ||
-      FAILED(device->GetRenderTargetData(target.Get(), copy.Get())))
-    return 0xDEADBEEF;
-  D3DLOCKED_RECT lr;
-  copy->LockRect(&lr, nullptr, D3DLOCK_READONLY);
-  const uint32_t v = reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(lr.pBits) + y * lr.Pitch)[x];
-  copy->UnlockRect();
-  return v & 0xFFFFFF;
-}
-
 // A screensaver in test mode with its real windowed device, whose resources are one
 // render target in the default pool: while it lives, Reset fails.
 class FrameStep : public ::testing::Test {

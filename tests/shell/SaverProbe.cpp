@@ -3,9 +3,16 @@
 //   saver_probe monitors           lists the monitors' rectangles
 //   saver_probe cursor             whether the foreground thread shows a cursor
 //   saver_probe close              asks the saver window to close (WM_CLOSE)
+//   saver_probe sync               returns once the saver's thread has taken its messages (a
+//                                  message sent to it is answered only from its message loop)
 //   saver_probe msgbox TITLE       prints the text of the message box titled TITLE and presses OK
 //   saver_probe run MS CMDLINE...  starts CMDLINE, counts the saver windows it opens until it
 //                                  ends (at most MS milliseconds), prints them and its exit code
+//   saver_probe resources FILE     lists what the program carries: icon 101, the manifest, the texts
+//   saver_probe steal MS           takes the foreground with a window of its own for MS
+//                                  milliseconds, then closes it (a full-screen device goes lost)
+//   saver_probe errorbox FILE TEXT draws the 300 x 150 error box with TEXT the way a window
+//                                  DC of this prefix draws it, into a BMP file
 #include <windows.h>
 
 #include <cstdio>
@@ -43,9 +50,9 @@ int ListWindows() {
     GetWindowRect(w, &r);
     GetClientRect(w, &c);
     const LONG style = GetWindowLongW(w, GWL_STYLE), ex = GetWindowLongW(w, GWL_EXSTYLE);
-    wprintf(L"window title=\"%ls\" rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d topmost=%d popup=%d\n", title,
-            r.left, r.top, r.right, r.bottom, c.right, c.bottom, IsWindowVisible(w) ? 1 : 0,
-            (ex & WS_EX_TOPMOST) ? 1 : 0, (style & WS_POPUP) ? 1 : 0);
+    wprintf(L"window title=\"%ls\" rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d topmost=%d popup=%d icon=%d\n",
+            title, r.left, r.top, r.right, r.bottom, c.right, c.bottom, IsWindowVisible(w) ? 1 : 0,
+            (ex & WS_EX_TOPMOST) ? 1 : 0, (style & WS_POPUP) ? 1 : 0, GetClassLongPtrW(w, GCLP_HICON) ? 1 : 0);
   }
   return 0;
 }
@@ -78,6 +85,13 @@ int Close() {
   if (w.empty()) return 1;
   PostMessageW(w.front(), WM_CLOSE, 0, 0);
   return 0;
+}
+
+int Sync() {
+  std::vector<HWND> w = SaverWindows();
+  if (w.empty()) return 1;
+  DWORD_PTR result = 0;
+  return SendMessageTimeoutW(w.front(), WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result) ? 0 : 1;
 }
 
 int MessageBoxText(const wchar_t* title) {
@@ -136,6 +150,91 @@ int Run(DWORD limitMs, const wchar_t* commandLine) {
   return 0;
 }
 
+int Resources(const wchar_t* path) {
+  HMODULE m = LoadLibraryExW(path, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!m) {
+    wprintf(L"cannot load\n");
+    return 1;
+  }
+  wprintf(L"icon101=%d\n", FindResourceW(m, MAKEINTRESOURCEW(101), RT_GROUP_ICON) ? 1 : 0);
+  std::string manifest;
+  if (HRSRC r = FindResourceW(m, MAKEINTRESOURCEW(1), RT_MANIFEST))
+    if (HGLOBAL g = LoadResource(m, r)) manifest.assign(static_cast<const char*>(LockResource(g)), SizeofResource(m, r));
+  wprintf(L"manifest=%d asInvoker=%d dpiAware=%d commonControls6=%d\n", manifest.empty() ? 0 : 1,
+          manifest.find("level=\"asInvoker\"") != std::string::npos ? 1 : 0,
+          manifest.find("dpiAware") != std::string::npos ? 1 : 0,
+          manifest.find("Microsoft.Windows.Common-Controls\" version=\"6.") != std::string::npos ? 1 : 0);
+  for (UINT id : {1000u, 2100u, 2101u, 2102u, 2103u, 2104u, 2105u, 2106u, 2107u, 2108u, 2109u, 2110u, 2111u, 2112u}) {
+    wchar_t text[400] = L"";
+    if (LoadStringW(m, id, text, 400)) wprintf(L"string %u=%ls\n", id, text);
+  }
+  FreeLibrary(m);
+  return 0;
+}
+
+int Steal(DWORD ms) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = DefWindowProcW;
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  wc.lpszClassName = L"SaverProbeForeground";
+  RegisterClassW(&wc);
+  HWND w = CreateWindowExW(WS_EX_TOPMOST, wc.lpszClassName, L"saver probe", WS_POPUP | WS_VISIBLE, 0, 0, 200, 200,
+                           nullptr, nullptr, wc.hInstance, nullptr);
+  if (!w) return 1;
+  const BOOL took = SetForegroundWindow(w);
+  const DWORD start = GetTickCount();
+  MSG m;
+  while (GetTickCount() - start < ms) {
+    while (PeekMessageW(&m, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&m);
+    Sleep(10);
+  }
+  DestroyWindow(w);
+  wprintf(L"foreground taken=%d\n", took ? 1 : 0);
+  return took ? 0 : 1;
+}
+
+// The box as the saver paints it: window colour, black frame, the text centred in it with
+// the device context's own font and colours.
+int ErrorBoxPicture(const wchar_t* path, const wchar_t* text) {
+  constexpr int kW = 300, kH = 150;
+  BITMAPINFO bi{};
+  bi.bmiHeader.biSize = sizeof(bi.bmiHeader);
+  bi.bmiHeader.biWidth = kW;
+  bi.bmiHeader.biHeight = kH;  // bottom-up, as BMP files store it
+  bi.bmiHeader.biPlanes = 1;
+  bi.bmiHeader.biBitCount = 32;
+  void* bits = nullptr;
+  HDC dc = CreateCompatibleDC(nullptr);
+  HBITMAP bitmap = CreateDIBSection(dc, &bi, DIB_RGB_COLORS, &bits, nullptr, 0);
+  if (!bitmap) return 1;
+  HGDIOBJ old = SelectObject(dc, bitmap);
+  RECT box{0, 0, kW, kH};
+  FillRect(dc, &box, GetSysColorBrush(COLOR_WINDOW));
+  FrameRect(dc, &box, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
+  RECT measured = box;
+  DrawTextW(dc, text, -1, &measured, DT_CALCRECT | DT_WORDBREAK | DT_CENTER);
+  RECT place = box;
+  place.top = (box.top + box.bottom - (measured.bottom - measured.top)) / 2;
+  DrawTextW(dc, text, -1, &place, DT_WORDBREAK | DT_CENTER);
+  GdiFlush();
+  BITMAPFILEHEADER fh{};
+  fh.bfType = 0x4D42;
+  fh.bfOffBits = sizeof(fh) + sizeof(bi.bmiHeader);
+  fh.bfSize = fh.bfOffBits + kW * kH * 4;
+  FILE* f = _wfopen(path, L"wb");
+  if (f) {
+    fwrite(&fh, sizeof(fh), 1, f);
+    fwrite(&bi.bmiHeader, sizeof(bi.bmiHeader), 1, f);
+    fwrite(bits, 4, kW * kH, f);
+    fclose(f);
+  }
+  SelectObject(dc, old);
+  DeleteObject(bitmap);
+  DeleteDC(dc);
+  return f ? 0 : 1;
+}
+
 // The command line after the first n arguments, as typed.
 const wchar_t* ArgumentsFrom(int n) {
   const wchar_t* p = GetCommandLineW();
@@ -160,8 +259,12 @@ int wmain(int argc, wchar_t** argv) {
   else if (cmd == L"monitors") rc = ListMonitors();
   else if (cmd == L"cursor") rc = Cursor();
   else if (cmd == L"close") rc = Close();
+  else if (cmd == L"sync") rc = Sync();
   else if (cmd == L"msgbox" && argc > 2) rc = MessageBoxText(argv[2]);
   else if (cmd == L"run" && argc > 3) rc = Run(DWORD(_wtoi(argv[2])), ArgumentsFrom(3));
+  else if (cmd == L"resources" && argc > 2) rc = Resources(argv[2]);
+  else if (cmd == L"steal" && argc > 2) rc = Steal(DWORD(_wtoi(argv[2])));
+  else if (cmd == L"errorbox" && argc > 3) rc = ErrorBoxPicture(argv[2], argv[3]);
   fflush(stdout);
   return rc;
 }

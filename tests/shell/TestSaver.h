@@ -5,6 +5,7 @@
 
 #include <cwchar>
 #include <functional>
+#include <vector>
 
 #include "shell/CD3DScreensaver.h"
 
@@ -46,8 +47,14 @@ class TestSaver : public CD3DScreensaver {
   HRESULT AcceptDeviceCaps(const D3DCAPS9& caps, DWORD flags, D3DFORMAT format) override {
     return acceptCaps ? acceptCaps(caps, flags, format) : S_OK;
   }
+  void PaintWindow(HWND window, HDC dc) override {
+    ++paints;
+    CD3DScreensaver::PaintWindow(window, dc);
+  }
+  void HandleMusicEvent(long eventCode) override { musicEvents.push_back(eventCode); }
 
-  int quits = 0, creates = 0, acquires = 0, releases = 0, draws = 0;
+  int quits = 0, creates = 0, acquires = 0, releases = 0, draws = 0, paints = 0;
+  std::vector<long> musicEvents;
   std::function<HRESULT()> onAcquire;
   std::function<void()> onRelease, onDraw;
   std::function<HRESULT(const D3DCAPS9&, DWORD, D3DFORMAT)> acceptCaps;

@@ -118,6 +118,37 @@ TEST_F(WindowProc, FullScreenHidesTheCursor) {
   EXPECT_EQ(GetCursor(), nullptr);
 }
 
+TEST_F(WindowProc, PaintFillsAPreviewWithoutErrorAndOtherwisePaintsTheErrorDisplay) {
+  struct Case {
+    LaunchMode mode;
+    int error;
+    int paints;  // calls of PaintWindow
+  };
+  const Case cases[] = {{LaunchMode::Preview, 0, 0},
+                        {LaunchMode::Preview, 1, 1},
+                        {LaunchMode::Test, 0, 1},
+                        {LaunchMode::FullScreen, 0, 1},
+                        {LaunchMode::FullScreen, 1, 1}};
+  for (const Case& c : cases) {
+    saver.launchMode = c.mode;
+    saver.errorFlag = c.error;
+    saver.paints = 0;
+    InvalidateRect(window, nullptr, FALSE);
+    EXPECT_EQ(Send(WM_PAINT), 0);
+    EXPECT_EQ(saver.paints, c.paints) << int(c.mode) << " error " << c.error;
+  }
+}
+
+TEST_F(WindowProc, MusicEventsReachTheHostInEveryMode) {
+  for (LaunchMode mode : {LaunchMode::FullScreen, LaunchMode::Test, LaunchMode::Preview}) {
+    saver.launchMode = mode;
+    Send(0x8000);
+  }
+  // Without a music graph there is no event to take.
+  EXPECT_EQ(saver.musicEvents, (std::vector<long>{-1, -1, -1}));
+  EXPECT_EQ(Ends(), 0);
+}
+
 TEST_F(WindowProc, EraseIsAnsweredWithoutPainting) { EXPECT_EQ(Send(WM_ERASEBKGND, 0), 1); }
 
 TEST_F(WindowProc, DestroyingEndsTestAndPreviewButNotFullScreen) {
@@ -187,6 +218,34 @@ TEST(WindowProcEntry, ExceptionAnswersOne) {
   EXPECT_TRUE(IsWindow(saver.mainWindow));
 }
 
+TEST(OutputWindows, PreviewIsAChildCoveringTheParentsClientArea) {
+  PlainWindow parent(30, 40, 170, 130, WS_OVERLAPPEDWINDOW);
+  RECT parentClient;
+  GetClientRect(parent.hwnd, &parentClient);
+  TestSaver saver;
+  saver.launchMode = LaunchMode::Preview;
+  saver.parentWindow = parent.hwnd;
+  saver.monitorCount = 1;
+  ASSERT_EQ(saver.OpenOutputWindows(), S_OK);
+  HWND w = saver.mainWindow;
+  ASSERT_TRUE(IsWindow(w));
+  EXPECT_EQ(GetParent(w), parent.hwnd);
+  EXPECT_EQ(DWORD(GetWindowLongW(w, GWL_STYLE)) & (WS_CHILD | WS_VISIBLE | WS_POPUP | WS_CAPTION), DWORD(WS_CHILD | WS_VISIBLE));
+  RECT client;
+  GetClientRect(w, &client);
+  EXPECT_TRUE(EqualRect(&client, &parentClient));
+  POINT origin{0, 0}, parentOrigin{0, 0};
+  ClientToScreen(w, &origin);
+  ClientToScreen(parent.hwnd, &parentOrigin);
+  EXPECT_EQ(origin.x, parentOrigin.x);
+  EXPECT_EQ(origin.y, parentOrigin.y);
+  EXPECT_TRUE(EqualRect(&saver.renderRect, &parentClient));
+  EXPECT_EQ(saver.monitors[0].window, w);
+  saver.launchMode = LaunchMode::Settings;  // nothing ends while the windows go
+  DestroyWindow(parent.hwnd);
+  TakeQuitMessage();
+}
+
 TEST(OutputWindows, TestWindowHasTheClientSizeAndTitle) {
   TestSaver saver;
   saver.launchMode = LaunchMode::Test;
@@ -207,6 +266,27 @@ TEST(OutputWindows, TestWindowHasTheClientSizeAndTitle) {
   wchar_t cls[64];
   GetClassNameW(w, cls, 64);
   EXPECT_STREQ(cls, L"D3DSaverWndClass");
+  // A plain top-level window with a caption, a system menu and a minimise box, its client
+  // area at (50, 50).
+  const DWORD style = DWORD(GetWindowLongW(w, GWL_STYLE));
+  const DWORD wanted = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+  EXPECT_EQ(style & (wanted | WS_POPUP | WS_CHILD | WS_MAXIMIZEBOX | WS_THICKFRAME), wanted);
+  EXPECT_FALSE(GetWindowLongW(w, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(GetWindow(w, GW_OWNER), nullptr);
+  POINT origin{0, 0};
+  ClientToScreen(w, &origin);
+  EXPECT_EQ(origin.x, 50);
+  EXPECT_EQ(origin.y, 50);
+  // The class every output window shares.
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof(wc);
+  ASSERT_TRUE(GetClassInfoExW(GetModuleHandleW(nullptr), L"D3DSaverWndClass", &wc));
+  EXPECT_EQ(wc.style, UINT(CS_HREDRAW | CS_VREDRAW));
+  EXPECT_EQ(wc.lpfnWndProc, &SaverWindowProcEntry);
+  EXPECT_EQ(wc.hbrBackground, GetStockObject(BLACK_BRUSH));
+  EXPECT_EQ(wc.hCursor, LoadCursorW(nullptr, IDC_ARROW));
+  EXPECT_EQ(wc.cbClsExtra, 0);
+  EXPECT_EQ(wc.cbWndExtra, 0);
   saver.launchMode = LaunchMode::FullScreen;  // no end on destruction
   DestroyWindow(w);
 }
@@ -228,6 +308,8 @@ TEST(OutputWindows, FullScreenOpensOneWindowPerAttachedMonitorOwnedByTheFirst) {
   ASSERT_NE(saver.monitors[extra].window, nullptr);
   EXPECT_EQ(GetWindow(saver.monitors[extra].window, GW_OWNER), saver.mainWindow);
   EXPECT_TRUE(GetWindowLongW(saver.mainWindow, GWL_EXSTYLE) & WS_EX_TOPMOST);
+  EXPECT_EQ(DWORD(GetWindowLongW(saver.mainWindow, GWL_STYLE)) & (WS_POPUP | WS_VISIBLE | WS_CAPTION),
+            DWORD(WS_POPUP | WS_VISIBLE));
   RECT r;
   GetWindowRect(saver.mainWindow, &r);
   EXPECT_TRUE(EqualRect(&r, &saver.monitors[0].screenRect));

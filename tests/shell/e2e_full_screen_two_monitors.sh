@@ -45,17 +45,19 @@ expect_saver_exit 10 "a key"
 
 # Run 2: mouse moves. Five moves to new positions are tolerated, the sixth ends the run;
 # the window's own first mouse message (at the pointer, without any input) may be the first.
+# Moves that reach the program while it is busy (starting up, or in a frame) merge into one,
+# so each move waits until the saver has taken its messages: the first once its loop runs.
 start_saver /s
 wait_until 30 two_windows || fail "expected two full-screen windows again"
-sleep 1.5
-for i in 1 2 3 4; do
-  xdotool mousemove $((100 + i * 37)) $((100 + i * 23))
-  sleep 0.4
-done
+probe sync || fail "the screensaver does not take its messages"
+sleep 1
+probe sync
+move_to() {
+  xdotool mousemove $((100 + $1 * 37)) $((100 + $1 * 23))
+  probe sync || true  # after the move that ends the run there is no window left
+}
+for i in 1 2 3 4; do move_to $i; done
 saver_running || fail "four mouse moves ended the run"
-for i in 5 6; do
-  xdotool mousemove $((100 + i * 37)) $((100 + i * 23))
-  sleep 0.4
-done
+for i in 5 6; do move_to $i; done
 expect_saver_exit 10 "the sixth mouse move"
 echo "passed"
