@@ -50,9 +50,9 @@ int ListWindows() {
     GetWindowRect(w, &r);
     GetClientRect(w, &c);
     const LONG style = GetWindowLongW(w, GWL_STYLE), ex = GetWindowLongW(w, GWL_EXSTYLE);
-    wprintf(L"window title=\"%ls\" rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d topmost=%d popup=%d icon=%d\n",
-            title, r.left, r.top, r.right, r.bottom, c.right, c.bottom, IsWindowVisible(w) ? 1 : 0,
-            (ex & WS_EX_TOPMOST) ? 1 : 0, (style & WS_POPUP) ? 1 : 0, GetClassLongPtrW(w, GCLP_HICON) ? 1 : 0);
+    wprintf(L"window title=\"%ls\" rect=%ld,%ld,%ld,%ld client=%ldx%ld visible=%d topmost=%d popup=%d\n", title,
+            r.left, r.top, r.right, r.bottom, c.right, c.bottom, IsWindowVisible(w) ? 1 : 0,
+            (ex & WS_EX_TOPMOST) ? 1 : 0, (style & WS_POPUP) ? 1 : 0);
   }
   return 0;
 }

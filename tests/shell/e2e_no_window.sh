@@ -1,10 +1,14 @@
-# /r runs the start-up work only: no window, exit code 0. The program carries its icon, its
-# manifest and its texts.
+# /r runs the start-up work only: no window, exit code 0; /a hands the password change to the
+# system and opens no window of its own. The program carries its icon, its manifest and its
+# texts.
 source "$(dirname "$0")/e2e_common.sh" "$@"
 scr_win=$(winepath -w "$SCR" 2>/dev/null)
 out=$(probe run 30000 "$scr_win" /r)
 echo "$out"
 [ "$out" = "windows=0 exit=0" ] || fail "/r: expected no window and exit 0, got: $out"
+out=$(probe run 30000 "$scr_win" /a 0)
+echo "$out"
+[ "$out" = "windows=0 exit=0" ] || fail "/a: expected no window and exit 0, got: $out"
 
 res=$(probe resources "$scr_win")
 echo "$res"
