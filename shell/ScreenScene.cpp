@@ -21,6 +21,14 @@ void ForEachHeldItem(Iterator begin, Iterator end, Operation operation) {
   for (; begin != end; ++begin) ((*begin).Get()->*operation)();
 }
 
+ScreenScene::ScreenScene() = default;
+
+ScreenScene::~ScreenScene() {
+  // The slides' textures first: they come from the manager's tables.
+  root.reset();
+  resourceManager.reset();
+}
+
 void ScreenScene::MakeCurrent() {
   SelectView(&view, &virtualScreen);
   if (resourceManager) resourceManager->MakeCurrent();
@@ -34,8 +42,8 @@ void ScreenScene::AcquireScene() {
     static const bool registered = (RegisterDocumentReaders(), true);
     (void)registered;
     // Each screen reads its own copy of the document.
-    root = LoadDocument();
-    resourceManager = g_docResManager;
+    root.reset(LoadDocument());
+    resourceManager.reset(g_docResManager);
     ForEachHeldItem(root->slides.begin(), root->slides.end(), &DS_SlideContainer::CreateObjects);
     ForEachHeldItem(root->audioFiles.begin(), root->audioFiles.end(), &DS_AudioFile::ExtractToTemp);
     root->SetPicturePosition(GetPicturePosition());

@@ -4,6 +4,7 @@
 // playlist.
 #include <windows.h>
 #include <cstddef>
+#include <memory>
 
 #include "runtime/DS_View2D.h"
 
@@ -15,6 +16,11 @@ extern DS_DocResManager* g_docResManager;
 
 class ScreenScene {
  public:
+  ScreenScene();
+  // The scene lives for the whole run; freeing it at the end lets each device go with its
+  // last texture before the process exits.
+  ~ScreenScene();
+
   // Loads the scene at the first acquisition, re-acquires device resources after a reset,
   // then runs the music step.
   void AcquireScene();
@@ -28,8 +34,8 @@ class ScreenScene {
   // so that its scene draws only with its own device's resources.
   void MakeCurrent();
 
-  DS_SlideShow_Light* root = nullptr;            // null until the first acquisition
-  DS_DocResManager* resourceManager = nullptr;  // null until the first acquisition
+  std::unique_ptr<DS_SlideShow_Light> root;           // null until the first acquisition
+  std::unique_ptr<DS_DocResManager> resourceManager;  // null until the first acquisition
   size_t playlistPosition = 0;                  // the audio item to play next
   DS_View2D view;
   DS_VirtualScreen virtualScreen;

@@ -333,7 +333,7 @@ TEST_F(MusicGraph, MissingFilePlaysNothingAndKeepsTheGraphUsable) {
 class Playlist : public MusicGraph {
  protected:
   void Give(ScreenScene& scene, std::initializer_list<const wchar_t*> names) {
-    scene.root = new DS_SlideShow_Light;
+    scene.root = std::make_unique<DS_SlideShow_Light>();
     for (const wchar_t* name : names) scene.root->audioFiles.emplace_back(Tone(name).release());
   }
   // The application in test mode with the graph's window, its screen 0 playing the first of
@@ -348,8 +348,7 @@ class Playlist : public MusicGraph {
     return app;
   }
   static void Forget(CMoireScreensaver& app) {
-    delete app.currentScene->root;
-    app.currentScene->root = nullptr;
+    app.currentScene->root.reset();
     SelectView(nullptr, nullptr);
   }
 };
@@ -367,7 +366,6 @@ TEST_F(Playlist, ThreeItemsPlayInTurnAndWrap) {
   EXPECT_EQ(played, (std::vector<std::wstring>{L"tone-b.mp3", L"tone-c.mp3", L"tone-a.mp3", L"tone-b.mp3"}));
   scene.OnMusicEvent(EC_CLOCK_CHANGED);  // other events change nothing
   EXPECT_EQ(PlayingFile(), L"tone-b.mp3");
-  delete scene.root;
 }
 
 TEST_F(Playlist, OneItemPlaysAgainAfterItsEnd) {
@@ -379,7 +377,6 @@ TEST_F(Playlist, OneItemPlaysAgainAfterItsEnd) {
   EXPECT_EQ(PlayingFile(), L"tone-c.mp3");
   EXPECT_EQ(scene.playlistPosition, 0u);
   EXPECT_TRUE(WaitForCompletion(std::chrono::seconds(6)));
-  delete scene.root;
 }
 
 TEST_F(Playlist, EmptyListNeverTouchesTheGraph) {
@@ -389,7 +386,6 @@ TEST_F(Playlist, EmptyListNeverTouchesTheGraph) {
   scene.OnMusicEvent(EC_COMPLETE);
   EXPECT_EQ(FilterCount(), 0);
   EXPECT_FALSE(g_musicSource);
-  delete scene.root;
 }
 
 TEST_F(Playlist, FirstAcquisitionExtractsAndPlaysTheFirstItemWhoseEndStartsTheNext) {

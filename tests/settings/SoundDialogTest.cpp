@@ -65,12 +65,12 @@ TEST_P(SoundDialogTest, StoresVolumeAndMuteForTheMusic) {
   g_soundBalance = 12345;
   g_muteSound = 12345;
   ScreenScene screen;
-  screen.root = new DS_SlideShow_Light;
+  screen.root = std::make_unique<DS_SlideShow_Light>();
   auto* item = new DS_AudioFile;
   item->sound.name = L"Z:\\nonexistent\\tevrana-settings-test.mp3";
   screen.root->audioFiles.emplace_back(item);
   screen.MusicStep();
-  delete screen.root;
+  screen.root.reset();
   EXPECT_EQ(g_soundVolume, c.volume);
   EXPECT_EQ(g_soundBalance, 0u);
   EXPECT_EQ(g_muteSound, c.mute);

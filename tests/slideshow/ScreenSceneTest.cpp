@@ -12,32 +12,34 @@
 
 TEST(ScreenScene, SelectingAScreenSelectsItsViewManagerAndCache) {
   auto app = std::make_unique<CMoireScreensaver>();
-  auto first = std::make_unique<DS_DocResManager>();
-  auto second = std::make_unique<DS_DocResManager>();
-  app->scenes[0].resourceManager = first.get();
-  app->scenes[1].resourceManager = second.get();
+  DS_DocResManager* first = new DS_DocResManager;
+  DS_DocResManager* second = new DS_DocResManager;
+  app->scenes[0].resourceManager.reset(first);
+  app->scenes[1].resourceManager.reset(second);
 
   app->ActivateScreen(0);
   EXPECT_EQ(app->currentScene, &app->scenes[0]);
   EXPECT_EQ(g_view2D, &app->scenes[0].view);
   EXPECT_EQ(g_virtualScreen, &app->scenes[0].virtualScreen);
-  EXPECT_EQ(g_docResManager, first.get());
+  EXPECT_EQ(g_docResManager, first);
   EXPECT_EQ(g_resourceCache, &first->Cache());
 
   app->ActivateScreen(1);
   EXPECT_EQ(g_view2D, &app->scenes[1].view);
   EXPECT_EQ(g_virtualScreen, &app->scenes[1].virtualScreen);
-  EXPECT_EQ(g_docResManager, second.get());
+  EXPECT_EQ(g_docResManager, second);
   EXPECT_EQ(g_resourceCache, &second->Cache());
 
   // A screen whose scene is not loaded yet has its own view; the manager stays.
   app->ActivateScreen(2);
   EXPECT_EQ(g_view2D, &app->scenes[2].view);
-  EXPECT_EQ(g_docResManager, second.get());
+  EXPECT_EQ(g_docResManager, second);
 
+  // The scenes go with the application, and the current manager and cache with them.
   SelectView(nullptr, nullptr);
-  g_docResManager = nullptr;
-  g_resourceCache = nullptr;
+  app.reset();
+  EXPECT_EQ(g_docResManager, nullptr);
+  EXPECT_EQ(g_resourceCache, nullptr);
 }
 
 TEST(ScreenScene, FailedAcquisitionStoresMediaMissing) {
@@ -56,21 +58,18 @@ TEST(ScreenScene, FailedAcquisitionStoresMediaMissing) {
 // A failed load on the second screen leaves the first screen's scene as it was.
 TEST(ScreenScene, FailureOnTheSecondScreenKeepsTheFirstScene) {
   auto app = std::make_unique<CMoireScreensaver>();
-  auto first = std::make_unique<DS_SlideShow_Light>();
-  auto manager = std::make_unique<DS_DocResManager>();
-  app->scenes[0].root = first.get();
-  app->scenes[0].resourceManager = manager.get();
+  DS_SlideShow_Light* first = new DS_SlideShow_Light;
+  DS_DocResManager* manager = new DS_DocResManager;
+  app->scenes[0].root.reset(first);
+  app->scenes[0].resourceManager.reset(manager);
   app->ActivateScreen(0);
   app->ActivateScreen(1);
   EXPECT_EQ(app->AcquireDeviceResources(), S_OK);
   EXPECT_EQ(app->errorCode, AsHResult(SaverError::MediaMissing));
-  EXPECT_EQ(app->scenes[0].root, first.get());
+  EXPECT_EQ(app->scenes[0].root.get(), first);
   EXPECT_EQ(app->scenes[1].root, nullptr);
-  EXPECT_EQ(g_docResManager, manager.get());
+  EXPECT_EQ(g_docResManager, manager);
   app->ActivateScreen(0);
-  EXPECT_EQ(g_docResManager, manager.get());
-  app->scenes[0].root = nullptr;
+  EXPECT_EQ(g_docResManager, manager);
   SelectView(nullptr, nullptr);
-  g_docResManager = nullptr;
-  g_resourceCache = nullptr;
 }
