@@ -57,9 +57,9 @@ void ScreenScene::MusicStep() {
   const auto& items = root->audioFiles;
   if (playlistPosition < items.size()) {
     PlayMusicFile(*items[playlistPosition]);
-    ReadRegistryDword(&g_soundVolume, L"\"SoundVolume\"");
-    ReadRegistryDword(&g_soundBalance, L"\"SoundBalance\"");
-    ReadRegistryDword(&g_muteSound, L"\"MuteSound\"");
+    ReadRegistryDword(&g_soundVolume, kSoundVolumeValue);
+    ReadRegistryDword(&g_soundBalance, kSoundBalanceValue);
+    ReadRegistryDword(&g_muteSound, kMuteSoundValue);
     SetMusicVolume(g_muteSound != 0);
     ++playlistPosition;
   }
