@@ -14,6 +14,16 @@ class DS_IOF_Item {
   virtual void Write(DS_IOF_Holder stream) = 0;
 };
 
+// What a record class declares once: the class name its records carry and the newest
+// version of its own fields, e.g.
+//   static constexpr RecordId kRecord{L"DS_FlameLight", 2};
+// Writers put it at the head of the record; readers take the version read from the stream
+// (WriteRecordHeader / ReadRecordHeader).
+struct RecordId {
+  const wchar_t* name;
+  int32_t version;
+};
+
 // The head of a record: the class name and the layout version of the class's own fields.
 struct DS_RecordHeader {
   ds_string className;
@@ -25,6 +35,11 @@ inline DS_RecordHeader ReadRecordHeader(DS_IOF_Holder stream) {
   stream->ReadString(header.className);
   stream->ReadInt(header.version);
   return header;
+}
+
+inline void WriteRecordHeader(DS_IOF_Holder stream, const RecordId& record) {
+  stream->WriteString(record.name);
+  stream->WriteInt(record.version);
 }
 
 inline void WriteRecordHeader(DS_IOF_Holder stream, const ds_string& className, int32_t version) {
