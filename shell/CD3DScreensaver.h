@@ -42,6 +42,9 @@ class CD3DScreensaver {
   void RunPasswordChange();
   // Start-up's wait for the preview window's first timer tick.
   void WaitForPreviewWindow();
+  // True in preview mode when there is no preview window (a parent that is no window) or it
+  // is gone with its parent: nothing could ever end the run then.
+  bool PreviewWindowGone() const;
   // Deletes the adapter records and lets go of the Direct3D object (end of ExecuteMode).
   void FreeAdapters();
   // Sets the error flag and stores the code (a later failure replaces an earlier code).

@@ -54,6 +54,9 @@ HRESULT CD3DScreensaver::RunIdleLoop() {
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+    } else if (PreviewWindowGone()) {
+      // A parent that goes without the child's WM_DESTROY reaching us ends the run too.
+      CloseDown();
     } else {
       Sleep(30);
       if (errorFlag)
