@@ -1,19 +1,26 @@
 #!/usr/bin/env bash
 # Runs the real program in its test window (/t) under Wine and looks at it from outside,
 # with screenshots of the X display over time.
-#   e2e.sh fades|letterbox|damaged|music <Tevrana.scr> <TevranaDamaged.scr> <work dir>
+#   e2e.sh fades|letterbox|damaged|music <Tevrana.scr> <TevranaDamaged.scr> <work dir> <saver_probe.exe>
 # Needs DISPLAY and WINEPREFIX (scripts/test.sh sets both).
 set -uo pipefail
-check=$1; scr=$2; damaged=$3; work=$4
+check=$1; scr=$2; damaged=$3; work=$4; probe=$5
 rm -rf "$work"; mkdir -p "$work"
 key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
 pid=
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
-# Ends the program and waits until its window is gone, so the next start finds its own.
+# Closes the test window, checks that the program ends with exit code 0, and waits until its
+# window is gone, so the next start finds its own.
 stop() {
-  cleanup; pid=
+  wine "$probe" close </dev/null >/dev/null 2>&1 || fail "no test window to close"
+  for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+  kill -0 "$pid" 2>/dev/null && fail "the program did not end when its window was closed"
+  wait "$pid"
+  local rc=$?
+  pid=
+  [ $rc -eq 0 ] || fail "the program ended with exit code $rc"
   for _ in $(seq 50); do
     xdotool search --onlyvisible --name '^Tevrana Screensaver$' >/dev/null 2>&1 || return 0
     sleep 0.1
@@ -85,6 +92,7 @@ fades)
     fi
   done
   [ $state = 3 ] || fail "expected slide 1, then black, then slide 2 (reached state $state)"
+  stop
   ;;
 letterbox)
   # "PicPos" 1 fits the 4:3 picture into 600 x 400: black bars left and right.
@@ -104,6 +112,7 @@ letterbox)
   left=$(brightness "$work/fill.png" 20x400+0+0)
   echo "fill mode edge $left"
   [ "$left" -ge 15 ] || fail "fill mode shows bars"
+  stop
   ;;
 damaged)
   # A document that cannot be read: the bouncing box with "Could not load required media."
@@ -127,6 +136,7 @@ damaged)
   texts=$(grep -o 'L"[^"]*"' "$work/program.log" | sort | uniq -c)
   echo "texts drawn: $texts"
   grep -q 'L"Could not load required media."' "$work/program.log" || fail "the box does not say \"Could not load required media.\""
+  stop
   ;;
 music)
   # The document's MP3 is written to the temporary folder and plays: capture what ALSA is
@@ -151,8 +161,8 @@ CONF
   stop
   [ -s "$temp/evening.mp3" ] || fail "the music was not extracted to $temp"
   [ -s "$work/capture.wav" ] || fail "nothing reached the audio device"
-  # The program was ended without closing the device, so the WAV header holds no length:
-  # read the samples after it as raw data.
+  # The WAV header may hold no length (it is written when the device closes): read the
+  # samples after it as raw data.
   tail -c +45 "$work/capture.wav" > "$work/capture.raw"
   rms=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/capture.raw" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
   echo "RMS $rms"
