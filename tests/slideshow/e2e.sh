@@ -11,20 +11,10 @@ pid=
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
-# Closes the test window, checks that the program ends with exit code 0, and waits until its
-# window is gone, so the next start finds its own.
+source "$(dirname "$0")/../shell/e2e_close.sh"
 stop() {
-  wine "$probe" close </dev/null >/dev/null 2>&1 || fail "no test window to close"
-  for _ in $(seq 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-  kill -0 "$pid" 2>/dev/null && fail "the program did not end when its window was closed"
-  wait "$pid"
-  local rc=$?
+  close_test_window "$probe" "$pid"
   pid=
-  [ $rc -eq 0 ] || fail "the program ended with exit code $rc"
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name '^Tevrana Screensaver$' >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
 }
 trap cleanup EXIT
 
