@@ -49,7 +49,7 @@ while read -r stored shown drawn; do
   expect_saver_exit 20 "Cancel with \"PicPos\" $stored"
 
   start_saver /t
-  wait_until 30 picture_shows || fail "\"PicPos\" $stored: the picture never showed"
+  wait_until 60 picture_shows || fail "\"PicPos\" $stored: the picture never showed"
   sleep 0.5  # past the fade-in
   screenshot "$WORK/window.png"
   placed=$(placement "$WORK/window.png")
