@@ -20,10 +20,14 @@
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
+#include "lights/DS_GlassBallLight.h"
+#include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterLightReader<DS_GlassBallLight>(L"DS_GlassBallLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<FakeLake2D>(L"FakeLake2D");
 }

@@ -1,5 +1,7 @@
 #include "tools/scenetool/SceneFields.h"
 
+#include <objbase.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -103,6 +105,22 @@ void SceneFields::Add(const std::string& name, MediaRectangle& param) {
       param.x.SetValue(x);
       param.y.SetValue(y);
     }
+  });
+}
+
+void SceneFields::Add(const std::string& name, MediaParamTB<POINT>& param) {
+  Add(name, [&param](std::istringstream& w) {
+    POINT p{};
+    p.x = Parse<int>(w, "x");
+    p.y = Parse<int>(w, "y");
+    param.SetValue(p);
+  });
+}
+
+void SceneFields::Add(const std::string& name, GUID& identity) {
+  Add(name, [&identity](std::istringstream& w) {
+    const ds_string text = Widen(Parse<std::string>(w, "a GUID"));
+    if (FAILED(CLSIDFromString(text.c_str(), &identity))) SceneFail("expected a GUID in braces");
   });
 }
 
