@@ -33,11 +33,13 @@ png=(-depth 8 -strip -define png:exclude-chunks=date,time)
      "${png[@]}" "PNG32:$out/picture_58.png"
 
 # 59: the rim. Dark glass towards the edge (more of it the steeper the view), a thin light
-# line just inside the silhouette.
-"$C" -size 512x512 xc:black -fx 'rad=hypot(i-255.5,j-255.5)/254; shade=rad<0.62 ? 0 : pow((rad-0.62)/0.38,2.2); line=exp(-pow((rad-0.975)/0.012,2)); min(1, 0.72*shade + 0.55*line)' \
+# line just inside the silhouette, and outside the line an opaque band of dark glass up to
+# the mask's circle, so that the circle's hard edge meets one even colour, not the scene.
+rim='rad=hypot(i-255.5,j-255.5)/254; line=exp(-pow((rad-0.968)/0.011,2));'
+"$C" -size 512x512 xc:black -fx "$rim"' shade=rad<0.62 ? 0 : pow((rad-0.62)/0.38,2.2); band=rad<0.972 ? 0 : min(1,(rad-0.972)/0.012); min(1, max(0.72*shade + 0.55*line, 0.94*band))' \
      "$tmp/rim_shade.png"
 "$C" "$tmp/rim_shade.png" "$tmp/disc.png" -compose multiply -composite "$tmp/rim_alpha.png"
-"$C" -size 512x512 xc:black -fx 'rad=hypot(i-255.5,j-255.5)/254; exp(-pow((rad-0.975)/0.012,2))' "$tmp/rim_line.png"
+"$C" -size 512x512 xc:black -fx "$rim"' line' "$tmp/rim_line.png"
 # Colour: blue-black glass, lifted to pale blue on the line.
 "$C" -size 512x512 xc:'#0c1622' \( -size 512x512 xc:'#dbe9ff' "$tmp/rim_line.png" -alpha off \
         -compose CopyOpacity -composite \) -compose over -composite \

@@ -166,6 +166,20 @@ TEST(GlassBallModes, CaptureAndPicturePositionFollowTheBackdropAndHideSettings) 
     light.SetPicturePosition(c.requested);
     EXPECT_EQ(light.Layout().placementMode, c.placement);
   }
+  // A centred overlay measures the light's own size and places the backdrop by its mode;
+  // taking it away gives the placement back.
+  for (int backdrop : {1, 0}) {
+    SCOPED_TRACE(backdrop);
+    light.backdropMode.Value() = backdrop;
+    light.SetPicturePosition(0);
+    light.CreateCentredOverlay(300, 200, 1);
+    EXPECT_TRUE(light.Layout().exactSize);
+    EXPECT_EQ(light.Layout().placementMode, backdrop == 1 ? 1 : 2);
+    EXPECT_EQ(light.Width(), 300);
+    light.DestroyCentredOverlay();
+    EXPECT_FALSE(light.Layout().exactSize);
+    EXPECT_EQ(light.Layout().placementMode, backdrop == 1 ? 0 : 2);
+  }
 }
 
 // ---- Record ----
@@ -409,15 +423,17 @@ TEST_F(GlassBallDrawTest, AnAllZeroBumpMapGivesAnUndistortedMagnifiedCopy) {
 }
 
 TEST_F(GlassBallDrawTest, TheStandLiesBelowTheBallsCentre) {
-  std::vector<uint32_t> frames[2];
-  for (int on : {0, 1}) {
+  std::vector<uint32_t> frames[3];
+  for (int variant : {0, 1, 2}) {
     Light ball;
     PlainBall(ball, 25);
-    ball.standOn.Value() = on;
+    ball.standOn.Value() = variant == 0 ? 0 : 1;
+    if (variant == 2) ball.standLink.SetKey(kMissing);
     Prepare(ball);
-    ASSERT_TRUE(ball.StandTexture()) << "picture 60 of the resource module";
-    frames[on] = Frame(ball);
+    EXPECT_EQ(bool(ball.StandTexture()), variant != 2) << "picture 60 of the resource module";
+    frames[variant] = Frame(ball);
   }
+  EXPECT_EQ(frames[2], frames[0]) << "a stand whose link yields nothing is not drawn";
   int above = 0, below = 0;
   for (int y = 0; y < kSize; ++y)
     for (int x = 0; x < kSize; ++x)

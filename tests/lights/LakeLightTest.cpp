@@ -17,6 +17,7 @@
 #include "runtime/DS_View2D.h"
 #include "scene/DocumentReaders.h"
 #include "tests/resources/ManagerRecord.h"
+#include "tests/lights/CountingEffect.h"
 #include "tests/lights/LightShots.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/RecordBytes.h"
@@ -437,15 +438,19 @@ TEST_F(LakeTest, WithABumpMapTheBandRipplesAndChangesOverTime) {
   EXPECT_EQ(differing(first, later, 0, 150), 0) << "above the horizon nothing moves";
 }
 
-TEST_F(LakeTest, AfterADeviceResetTheLakeDrawsAgain) {
+TEST_F(LakeTest, AfterADeviceResetTheLakeAndTheDocumentsEffectsComeBack) {
   FakeLake2D lake;
   StoreWaveBumpMap(lake, 25);
   Prepare(lake);
+  auto* effect = new CountingEffect;
+  manager.Tables().effects[DS_LinkKey{L"common_res.dll", 77}] = ComRef<ID3DXEffect>::Adopt(effect);
   lake.Update(0.0f);
   const std::vector<uint32_t> before = Frame(lake);
   lake.ReleaseDeviceResources();
+  EXPECT_EQ(effect->lost, 1);
   ASSERT_EQ(device.Device()->Reset(&device.Params()), D3D_OK);
   lake.AcquireDeviceResources();
+  EXPECT_EQ(effect->reset, 1) << "the lake restores the effects, as the base light does";
   EXPECT_TRUE(lake.CaptureTargets().current);
   EXPECT_EQ(Frame(lake), before);
 }
