@@ -77,13 +77,16 @@ function(tevrana_resource_module target)
 endfunction()
 
 # tevrana_copy_resource_module(<target> <module target>)
-# Puts the module beside <target>'s file after every build of it (the program loads it by
-# file name, its own folder first).
+# Puts the module beside <target>'s file whenever <target> is built (the program loads it by
+# file name, its own folder first). The copy is a step of its own that runs at every build:
+# a copy made only after the program's link went stale when the module was made anew and
+# the program was not linked again.
 function(tevrana_copy_resource_module target module)
-  add_dependencies(${target} ${module})
-  add_custom_command(TARGET ${target} POST_BUILD
+  add_custom_target(${target}_copies_${module}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
     VERBATIM)
+  add_dependencies(${target}_copies_${module} ${module})
+  add_dependencies(${target} ${target}_copies_${module})
 endfunction()
 
 # tevrana_picture_package(<target> OUTPUT <file> FRAMES <time> <picture> ...)
