@@ -77,16 +77,15 @@ function(tevrana_resource_module target)
 endfunction()
 
 # tevrana_copy_resource_module(<target> <module target>)
-# Puts the module beside <target>'s file whenever <target> is built (the program loads it by
-# file name, its own folder first). The copy is a step of its own that runs at every build:
-# a copy made only after the program's link went stale when the module was made anew and
-# the program was not linked again.
+# Puts the module beside <target>'s file on every build (the program loads it by file name,
+# its own folder first). A step of its own rather than a post-build step of <target>: a
+# module rebuilt without <target> being relinked must still be copied.
 function(tevrana_copy_resource_module target module)
-  add_custom_target(${target}_copies_${module}
+  add_custom_target(${target}_${module}_copy
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
+    DEPENDS ${module}
     VERBATIM)
-  add_dependencies(${target}_copies_${module} ${module})
-  add_dependencies(${target} ${target}_copies_${module})
+  add_dependencies(${target} ${target}_${module}_copy)
 endfunction()
 
 # tevrana_picture_package(<target> OUTPUT <file> FRAMES <time> <picture> ...)
