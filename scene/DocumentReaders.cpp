@@ -20,10 +20,18 @@
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
+#include "lights/DS_FlameLight.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
+  RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
+  RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
+  RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
 }

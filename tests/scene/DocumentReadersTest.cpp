@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
+#include "lights/DS_FlameLight.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
@@ -27,6 +30,10 @@ const void* LightReader() {
   return &IOF_Virtual_ReaderT_II<X, DS_2D_Light>::Instance();
 }
 template <class X>
+const void* ItemReader() {
+  return &IOF_Virtual_ReaderT<X>::Instance();
+}
+template <class X>
 const void* SlideReader() {
   return &IOF_Virtual_ReaderT_II<X, DS_SlideContainer>::Instance();
 }
@@ -34,7 +41,12 @@ const void* SlideReader() {
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
+    {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
+    {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
 };
 
 template <class Registry>
