@@ -2,8 +2,9 @@
 # Paints the resource module's fire and haze pictures with ImageMagick, the same bytes on
 # every run (fixed seeds). Every picture tiles without a seam where its sampler wraps.
 #   pictures.sh <convert> <output dir>
-#  7  flame pattern of the flame light: 512 x 256, tongues across the width, bright at the
-#     base, thinning and fading to black at the top; tiles horizontally
+#  7  flame pattern of the flame light: 512 x 256, tall tongues across the width, bright at
+#     the base, thinning and fading to black at the top; tiles horizontally (the light
+#     shows mostly its upper part)
 #  8  noise: 256 x 256, three independent soft noises of several octaves in R, G and B
 # 62  bump: 256 x 256, soft noise in R and G, each averaging one half
 # 93  flame pattern of the fire brush: 256 x 256, fewer, broader tongues
@@ -35,15 +36,15 @@ centre() {  # centre <in> <out>
   "$C" "$1" -evaluate add "$(awk -v m="$mean" 'BEGIN{printf "%.4f%%", (0.5 - m) * 100}')" "$2"
 }
 
-# Flame tongues: height ht(x) from the bottom, a lateral profile of n tongues that narrows
-# towards the tips; whole periods across the width, so the picture tiles horizontally.
+# Flame tongues: a bright bed over the lower half, tongues above it up to ht(x) from the
+# bottom, each narrowing towards its tip; whole periods across the width, so the picture tiles horizontally.
 # (In fx, r, g, b and t name channels and the image index, so the variables avoid them.)
 flames() {  # flames <width> <height> <tongues> <out>
   local fx="px=i/w; up=1-j/h; \
-ht=0.66+0.14*sin(2*pi*3*px+0.7)+0.09*sin(2*pi*7*px+2.1)+0.05*sin(2*pi*13*px+4.0); \
-rr=min(up/ht,1); \
+ht=0.88+0.05*sin(2*pi*3*px+0.7)+0.04*sin(2*pi*7*px+2.1)+0.02*sin(2*pi*13*px+4.0); \
+rr=min(max((up-0.5)/(ht-0.5),0),1); \
 tg=0.5+0.5*cos(2*pi*$3*px+0.9*sin(2*pi*2*px)); \
-pow(1-rr,1.2)*(0.3+0.7*pow(tg,0.25+2.2*rr))"
+pow(1-rr,0.6)*(0.35+0.65*pow(tg,0.2+1.8*rr))"
   "$C" -size "$1x$2" xc:black -fx "$fx" -virtual-pixel tile -blur 0x1.5 "${png[@]}" "PNG24:$4"
 }
 
