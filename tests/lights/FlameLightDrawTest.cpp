@@ -10,6 +10,7 @@
 #include <string>
 
 #include "document/DS_DocResManager.h"
+#include "brushes/SimpleBrushes.h"
 #include "lights/DS_FlameLight.h"
 #include "runtime/DS_View2D.h"
 #include "tests/resources/TestPictures.h"
@@ -123,6 +124,42 @@ TEST_F(FlameLightDrawTest, TheFireRisesOnlyInItsQuadAndFlickers) {
     }
   EXPECT_EQ(darker, 0);
   EXPECT_EQ(warm, lit);
+}
+
+TEST_F(FlameLightDrawTest, ABrushMaskedAboveTheFireLeavesTheFireAlone) {
+  // As the shipped scene: waves painted over the upper part, the fire along the bottom.
+  for (int haze : {0, 1}) {
+    SCOPED_TRACE(haze);
+    DS_FlameLight flame;
+    flame.distortionFlag.Assign(haze);
+    flame.distortion.strength.SetValue(0);
+    flame.fireOffset.Assign(75);
+    Prepare(flame);
+    std::vector<uint32_t> fireOnly = Frame(flame, 1.0f);
+    DS_WavesFX waves;
+    ComRef<IDirect3DTexture9> mask;
+    ASSERT_EQ(D3DXCreateTexture(device.Device(), 512, 512, 1, 0, D3DFMT_A8, D3DPOOL_MANAGED, mask.Put()), D3D_OK);
+    D3DLOCKED_RECT r;
+    ASSERT_EQ(mask->LockRect(0, &r, nullptr, 0), D3D_OK);
+    for (int y = 0; y < 512; ++y)
+      for (int x = 0; x < 512; ++x) static_cast<uint8_t*>(r.pBits)[y * r.Pitch + x] = y < 256 ? 255 : 0;
+    mask->UnlockRect(0);
+    manager.Tables().guidTextures[waves.guid] = mask;
+    DS_SharedPtr<DS_ABObj> object(waves.CreateObject());
+    object->Update(1.0f);
+    flame.Update(1.0f);
+    IDirect3DDevice9* d = device.Device();
+    d->BeginScene();
+    const int n = (flame.NeedsSceneCapture() ? 1 : 0);
+    if (n) flame.BeginSceneCapture();
+    flame.RenderBackground();
+    flame.RenderObjects({object}, n);
+    flame.RenderOverlay();
+    d->EndScene();
+    std::vector<uint32_t> both = device.ReadBack();
+    SaveIfAsked(device, haze ? "flame-waves-haze" : "flame-waves");
+    EXPECT_LT(ChangedInRows(fireOnly, both, kH * 3 / 4, kH), kW / 4) << "the waves covered the fire";
+  }
 }
 
 }  // namespace
