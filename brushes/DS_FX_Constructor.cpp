@@ -9,6 +9,12 @@ namespace {
 constexpr UINT kMaskSize = 512;
 }  // namespace
 
+ComRef<IDirect3DTexture9> FirstImageTexture(const DS_FileLink3& link) {
+  if (!g_docResManager) return nullptr;
+  const DS_TextureSet& set = g_docResManager->GetImageTextures(link);
+  return set.textures.empty() ? nullptr : set.textures.front();
+}
+
 DS_FX_Constructor::DS_FX_Constructor() {
   sceneEffect.Assign(0);
   InitScaled(effectScale, 50, 0.02f, 0.0f);

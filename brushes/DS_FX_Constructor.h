@@ -37,7 +37,6 @@ inline void ReadSwitch(DS_IOF_Holder stream, MediaParamTB<int>& param) {
 inline void WriteSwitch(DS_IOF_Holder stream, const MediaParamTB<int>& param) {
   stream->WriteULong(static_cast<unsigned long>(uint32_t(param.Value())));
 }
-// Scaled values are read with notification, so that their scaled values follow.
 // Value, scale and offset copied, then every control told (the scaled value follows).
 template <class Scaled>
 void CopyScaled(Scaled& to, const Scaled& from) {
@@ -46,11 +45,30 @@ void CopyScaled(Scaled& to, const Scaled& from) {
   to.Value() = from.Value();
   to.NotifyControls(nullptr);
 }
+// Scaled values are read with notification, so that their scaled values follow.
 inline void ReadScaled(DS_IOF_Holder stream, MediaParamTB<unsigned int>& param) {
   unsigned int v = 0;
   stream->ReadUInt(v);
   param.SetValue(v);
 }
+
+// Colours travel as ints and are stored without telling anyone; drawing takes their bytes,
+// red first, as 0..1.
+inline void ReadColour(DS_IOF_Holder stream, MediaParamTB<unsigned long>& colour) {
+  int32_t v = 0;
+  stream->ReadInt(v);
+  colour.Value() = static_cast<unsigned long>(uint32_t(v));
+}
+inline void WriteColour(DS_IOF_Holder stream, const MediaParamTB<unsigned long>& colour) {
+  stream->WriteInt(int32_t(uint32_t(colour.Value())));
+}
+inline D3DXVECTOR3 ColourVector(unsigned long colour) {
+  return D3DXVECTOR3(float(colour & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
+                     float((colour >> 16) & 0xFF) / 255.0f);
+}
+
+// The first texture of a picture's set in the current resource manager, when it holds one.
+ComRef<IDirect3DTexture9> FirstImageTexture(const DS_FileLink3& link);
 
 class DS_FX_Constructor : public DS_ABObj_Constructor {
  public:
