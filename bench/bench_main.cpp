@@ -20,6 +20,8 @@
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DS_IOF.h"
+#include "lights/DS_FlameLight.h"
+#include "runtime/DS_SlideShow_Light.h"
 #include "runtime/LoadDocument.h"
 #include "runtime/TextureHelpers.h"
 #include "scene/DocumentReaders.h"
@@ -256,34 +258,51 @@ double CpuSecondsPerFrame(const std::function<void()>& frame, int frames) {
   return double(used) * 1e-7 / frames;
 }
 
-BenchResult PlainLightFrameStep() {
-  BenchDevice device(1024, 768);
-  RegisterDocumentReaders();
-  IDirect3DDevice9* d = device.Device();
-  const std::vector<uint8_t> document = ReadFileBytes(TEVRANA_BENCH_DOCUMENT);
-  auto root = LoadBenchScene(document);
-  for (auto& slide : root->slides) slide->CreateObjects();
-  root->SetPicturePosition(2);
-  float t = 0.0f;
-  // One frame step of one screen: the show's update and drawing, then the present.
+// CPU time per frame step of one screen (the show's update and drawing, then the present),
+// after a few steps to warm up; the step's best wall time goes to *wall.
+double StepCost(DS_SlideShow_Light& root, IDirect3DDevice9* d, float& t, int frames, double* wall = nullptr) {
   auto step = [&] {
     t += 0.03f;
-    root->Update(t);
-    if (SUCCEEDED(d->BeginScene())) root->Render();
+    root.Update(t);
+    if (SUCCEEDED(d->BeginScene())) root.Render();
     d->EndScene();
     d->Present(nullptr, nullptr, nullptr, nullptr);
   };
+  for (int i = 0; i < 20; ++i) step();
+  const double cost = CpuSecondsPerFrame(step, frames);
+  if (wall) *wall = Seconds(step, 50);
+  return cost;
+}
+
+double ClearOnlyCost(IDirect3DDevice9* d, int frames, double* wall) {
   auto clearOnly = [&] {
     if (SUCCEEDED(d->BeginScene())) d->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     d->EndScene();
     d->Present(nullptr, nullptr, nullptr, nullptr);
   };
+  const double cost = CpuSecondsPerFrame(clearOnly, frames);
+  *wall = Seconds(clearOnly, 50);
+  return cost;
+}
+
+std::unique_ptr<DS_SlideShow_Light> LoadAndPrepare(const char* path) {
+  auto root = LoadBenchScene(ReadFileBytes(path));
+  if (!root) return root;
+  for (auto& slide : root->slides) slide->CreateObjects();
+  root->SetPicturePosition(2);
+  return root;
+}
+
+BenchResult PlainLightFrameStep() {
+  BenchDevice device(1024, 768);
+  RegisterDocumentReaders();
+  IDirect3DDevice9* d = device.Device();
+  auto root = LoadAndPrepare(TEVRANA_BENCH_DOCUMENT);
+  float t = 0.0f;
   constexpr int kFrames = 600;
-  for (int i = 0; i < 20; ++i) step();
-  const double frame = CpuSecondsPerFrame(step, kFrames);
-  const double clear = CpuSecondsPerFrame(clearOnly, kFrames);
-  const double wall = Seconds(step, 50);
-  const double wallClear = Seconds(clearOnly, 50);
+  double wall = 0, wallClear = 0;
+  const double frame = StepCost(*root, d, t, kFrames, &wall);
+  const double clear = ClearOnlyCost(d, kFrames, &wallClear);
   FreeBenchScene(root);
   std::printf("  CPU time of the process per step, %d steps at 1024 x 768\n", kFrames);
   std::printf("  best wall time of one step %.3f ms, of a clear-only frame %.3f ms (ratio %.2f)\n", wall * 1e3,
@@ -291,11 +310,60 @@ BenchResult PlainLightFrameStep() {
   return {frame, {{"a frame that only clears and presents", clear}}};
 }
 
+// The program's own scene (the flame light with its fire and haze, the wave brush) against
+// the plain light's scene, and what each part adds: the same scene stepped with the haze,
+// the fire or the waves left out in turn.
+BenchResult ShippedSceneFrameStep() {
+  BenchDevice device(1024, 768);
+  RegisterDocumentReaders();
+  IDirect3DDevice9* d = device.Device();
+  constexpr int kFrames = 400;
+  float t = 0.0f;
+  auto root = LoadAndPrepare(TEVRANA_SHIPPED_DOCUMENT);
+  auto* flame = root && !root->slides.empty() ? dynamic_cast<DS_FlameLight*>(root->slides[0]->light.Get()) : nullptr;
+  if (!flame) {
+    std::fprintf(stderr, "the shipped scene has no flame light\n");
+    return {0, {}};
+  }
+  DS_SlideContainer& slide = *root->slides[0];
+  double wall = 0;
+  const double full = StepCost(*root, d, t, kFrames, &wall);
+  flame->distortionFlag.Value() = 0;
+  const double noHaze = StepCost(*root, d, t, kFrames);
+  flame->distortionFlag.Value() = 1;
+  flame->fireVisible.Value() = 0;
+  const double noFire = StepCost(*root, d, t, kFrames);
+  flame->fireVisible.Value() = 1;
+  auto objects = std::move(slide.objects);
+  slide.objects.clear();
+  const double noWaves = StepCost(*root, d, t, kFrames);
+  flame->distortionFlag.Value() = 0;
+  flame->fireVisible.Value() = 0;
+  const double pictureOnly = StepCost(*root, d, t, kFrames);
+  slide.objects = std::move(objects);
+  FreeBenchScene(root);
+
+  auto plain = LoadAndPrepare(TEVRANA_BENCH_DOCUMENT);
+  double plainWall = 0;
+  const double plainStep = StepCost(*plain, d, t, kFrames, &plainWall);
+  FreeBenchScene(plain);
+  double wallClear = 0;
+  const double clear = ClearOnlyCost(d, kFrames, &wallClear);
+  std::printf("  CPU time of the process per step, %d steps at 1024 x 768\n", kFrames);
+  std::printf("  best wall time of one step %.3f ms, of a plain-light step %.3f ms (ratio %.2f)\n", wall * 1e3,
+              plainWall * 1e3, wall / plainWall);
+  std::printf("  a step without the haze %.3f ms, without the fire %.3f ms, without the waves %.3f ms; the flame"
+              " light's picture alone %.3f ms\n",
+              noHaze * 1e3, noFire * 1e3, noWaves * 1e3, pictureOnly * 1e3);
+  return {full, {{"a plain-light step", plainStep}, {"a frame that only clears and presents", clear}}};
+}
+
 const std::vector<BenchCase>& Cases() {
   static const std::vector<BenchCase> cases = {
       {"document_stream_read", DocumentRead},
       {"scene_document_load", SceneDocumentLoad},
       {"plain_light_frame_step", PlainLightFrameStep},
+      {"shipped_scene_frame_step", ShippedSceneFrameStep},
   };
   return cases;
 }
