@@ -1,4 +1,5 @@
 // The picture lights a description can name ("light <class>").
+#include "lights/DS_FlameLight.h"
 #include "lights/DS_GlassBallLight.h"
 #include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
@@ -37,16 +38,8 @@ void BindLake(SceneFields& f, FakeLake2D& light) {
   f.Add("tint-colour", light.tintColour);
   // A fixed identity keeps the document the same from build to build.
   f.Add("identity", light.bumpIdentity);
-  f.Add("identity-name", [&light](std::istringstream& w) {
-    std::string rest;
-    std::getline(w >> std::ws, rest);
-    light.bumpName = Widen(rest);
-  });
-  f.Add("identity-flag", [&light](std::istringstream& w) {
-    unsigned flag = 0;
-    if (!(w >> flag)) SceneFail("expected a flag byte");
-    light.bumpFlag = uint8_t(flag);
-  });
+  f.Add("identity-name", light.bumpName);
+  f.Add("identity-flag", light.bumpFlag);
   // "bump-map <heights.pgm>" stores the bump map made with the fields set so far.
   f.SetMaskIdentity(&light.bumpIdentity);
   f.SetBumpMaker([&light](const std::vector<uint8_t>& heights, uint32_t width, uint32_t height) {
@@ -60,6 +53,18 @@ void BindLake(SceneFields& f, FakeLake2D& light) {
 
 void AddLightClasses(SceneClasses& classes) {
   classes.AddLight<DS_2D_Light>("DS_2D_Light", nullptr);
+  // The fire's fields under "fire.", the haze's under "distortion.".
+  classes.AddLight<DS_FlameLight>("DS_FlameLight", [](SceneFields& f, DS_FlameLight& l) {
+    f.Add("fireVisible", l.fireVisible);
+    f.Add("distortionFlag", l.distortionFlag);
+    f.Add("fireOffset", l.fireOffset);
+    f.Add("distortion.bump", l.distortion.bumpLink);
+    f.Add("distortion.effect", l.distortion.effectLink, false);
+    f.Add("distortion.speed", l.distortion.speed);
+    f.Add("distortion.strength", l.distortion.strength);
+    f.Add("distortion.bumpScale", l.distortion.bumpScale);
+    AddFireFields(f, l.fire, "fire.");
+  });
   classes.AddLight<DS_GlassBallLight>("DS_GlassBallLight", BindGlassBall);
   classes.AddLight<FakeLake2D>("FakeLake2D", BindLake);
 }
