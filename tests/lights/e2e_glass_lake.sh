@@ -3,7 +3,7 @@
 # window (/t) under Wine, and looks at it from outside: the ball on its night-blue backdrop,
 # resting on its brown stand, the scene inside it swinging; then the evening lake, its sky
 # still while the mirrored band below the horizon ripples. The screenshots stay in the work
-# folder (glass-ball-1.png to glass-ball-3.png, lake-1.png, lake-2.png).
+# folder (glass-ball-1.png to glass-ball-3.png, lake-1.png to lake-4.png).
 #   e2e_glass_lake.sh <TevranaGlassLake.scr> <work dir>
 # Needs DISPLAY and WINEPREFIX (scripts/test.sh sets both).
 set -uo pipefail
@@ -83,10 +83,15 @@ for _ in $(seq 150); do
 done
 [ $found = 1 ] || fail "the lake slide never showed (sky $r $g $b)"
 echo "sky $r $g $b"
-sleep 3
-shot lake-2 || fail "no second shot of the lake"
-sky=$(change lake-1 lake-2 400x120+100+60)
-water=$(change lake-1 lake-2 400x90+100+290)
+# A loaded machine may draw few frames between two shots: the most any later shot differs.
+water=0
+for n in 2 3 4; do
+  sleep 2
+  shot lake-$n || fail "no shot $n of the lake"
+  moved=$(change lake-1 lake-$n 400x90+100+290)
+  [ "$moved" -gt "$water" ] && water=$moved
+done
+sky=$(change lake-1 lake-4 400x120+100+60)
 echo "change of the sky $sky, of the water $water"
 [ "$water" -ge 10 ] || fail "the water does not ripple"
 [ "$sky" -le 2 ] || fail "the sky moves"
