@@ -20,6 +20,11 @@
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
+#include "lights/DS_FlameLight.h"
+#include "lights/DS_GlassBallLight.h"
+#include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
@@ -29,7 +34,10 @@
 
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
+  RegisterLightReader<DS_GlassBallLight>(L"DS_GlassBallLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<FakeLake2D>(L"FakeLake2D");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
   RegisterConstructorReader<DS_FlowConstructor>(L"DS_FlowConstructor");
@@ -43,4 +51,8 @@ void RegisterDocumentReaders() {
   RegisterConstructorReader<DS_FlowerConstructor>(L"DS_FlowerConstructor");
   RegisterConstructorReader<DS_BirdConstructor>(L"DS_BirdConstructor");
   RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
+  RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
+  RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
+  RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
+  RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
 }

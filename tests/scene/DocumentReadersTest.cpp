@@ -7,7 +7,12 @@
 #include <string>
 #include <vector>
 
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
+#include "lights/DS_FlameLight.h"
+#include "lights/DS_GlassBallLight.h"
+#include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
@@ -42,7 +47,10 @@ const void* SlideReader() {
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
+    {L"DS_GlassBallLight", Family::Light, LightReader<DS_GlassBallLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"FakeLake2D", Family::Light, LightReader<FakeLake2D>()},
     {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
     {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
     {L"DS_FlowConstructor", Family::Item, ItemReader<DS_FlowConstructor>()},
@@ -56,6 +64,10 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
     {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
     {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
+    {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
+    {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
+    {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
 };
 
 template <class Registry>

@@ -20,6 +20,8 @@
 
 class DS_2D_Light;
 class DS_ABObj_Constructor;
+class DS_FX_Constructor;
+class DS_FireFX;
 
 [[noreturn]] void SceneFail(const std::string& what);
 ds_string Widen(const std::string& s);
@@ -46,6 +48,11 @@ class SceneFields {
   void Add(const std::string& name, MediaParamTB<unsigned long>& param);  // colours: 0xBBGGRR or decimal
   void Add(const std::string& name, MediaParamTB<ds_string>& param);      // the rest of the line
   void Add(const std::string& name, MediaRectangle& param);               // left right top bottom [x y]
+  void Add(const std::string& name, MediaParamTB<POINT>& param);          // x y
+  void Add(const std::string& name, MediaQuad& param);                    // x y z of corners 0 to 3
+  void Add(const std::string& name, ds_string& value);                    // the rest of the line
+  void Add(const std::string& name, uint8_t& value);                      // 0 to 255
+  void Add(const std::string& name, GUID& value);                         // {xxxxxxxx-xxxx-...}
   // "<path> <stamp>" sets the key; a third word names a file whose bytes the document
   // carries under that key (a picture for image links, a file for the others).
   void Add(const std::string& name, DS_FileLink3& link, bool picture);
@@ -54,12 +61,19 @@ class SceneFields {
   // The identity under which the object's painted mask is stored ("mask" lines).
   void SetMaskIdentity(GUID* identity) { maskIdentity_ = identity; }
   GUID* MaskIdentity() const { return maskIdentity_; }
+  // How the object's bump map is made from a height picture ("bump-map" lines): a V8U8 DDS
+  // file from the heights (0..255, row by row), stored under the mask identity.
+  using BumpMaker = std::function<std::vector<uint8_t>(const std::vector<uint8_t>& heights, uint32_t width,
+                                                       uint32_t height)>;
+  void SetBumpMaker(BumpMaker maker) { bumpMaker_ = std::move(maker); }
+  const BumpMaker& Bump() const { return bumpMaker_; }
 
   void Set(const std::string& name, std::istringstream& words) const;
 
  private:
   std::map<std::string, Setter> setters_;
   GUID* maskIdentity_ = nullptr;
+  BumpMaker bumpMaker_;
 };
 
 // The classes a description can name, by their record names.
@@ -99,3 +113,8 @@ class SceneClasses {
 void RegisterSceneClasses(SceneClasses& classes);
 void AddLightClasses(SceneClasses& classes);
 void AddObjectClasses(SceneClasses& classes);
+void AddBrushClasses(SceneClasses& classes);
+// The fields every brush shares, and the fire's own, each name after the prefix; the
+// brush's identity becomes the one its mask is stored under.
+void AddBrushFields(SceneFields& fields, DS_FX_Constructor& brush, const std::string& prefix = "");
+void AddFireFields(SceneFields& fields, DS_FireFX& fire, const std::string& prefix = "");
