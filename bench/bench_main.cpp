@@ -17,11 +17,11 @@
 #include <iterator>
 #include <memory>
 
-#include "document/ComRef.h"
-#include "document/CurrentDevice.h"
 #include "document/DS_IOF.h"
 #include "runtime/LoadDocument.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 #include "scene/DocumentReaders.h"
 
 namespace {

@@ -1,13 +1,13 @@
-#include "document/ModuleResource.h"
 #include "document/DS_DocResManager.h"
+#include "runtime/device/ModuleResource.h"
 
 #include <objbase.h>
 
 #include <cstring>
 
-#include "document/CurrentDevice.h"
-#include "runtime/MeshLoading.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/MeshLoading.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

@@ -2,10 +2,10 @@
 
 #include <d3dx9.h>
 
-#include "document/CurrentDevice.h"
-#include "document/ModuleResource.h"
-#include "runtime/MeshLoading.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/MeshLoading.h"
+#include "runtime/device/ModuleResource.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

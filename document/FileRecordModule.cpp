@@ -1,5 +1,5 @@
 #include "document/DS_IOF.h"
-#include "document/ModuleResource.h"
+#include "runtime/device/ModuleResource.h"
 
 bool DS_FileRecord::LoadFromModule() {
   if (!IsResourceId(resourceId)) return false;

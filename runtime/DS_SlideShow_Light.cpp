@@ -1,9 +1,9 @@
 #include "runtime/DS_SlideShow_Light.h"
 
-#include "document/CurrentDevice.h"
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
+#include "runtime/device/CurrentDevice.h"
 
 namespace {
 constexpr wchar_t kClassName[] = L"DS_SlideShow_Light";

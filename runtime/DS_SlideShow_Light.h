@@ -11,7 +11,7 @@
 #include "runtime/DS_AudioFile.h"
 #include "runtime/DS_SharedPtr.h"
 #include "runtime/DS_SlideContainer.h"
-#include "runtime/Meshes.h"
+#include "runtime/device/Meshes.h"
 
 class DS_SlideShow_Light : public DS_IOF_Item {
  public:

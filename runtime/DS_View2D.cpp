@@ -1,7 +1,7 @@
 #include "runtime/DS_View2D.h"
 
-#include "document/CurrentDevice.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 DS_View2D g_defaultView2D;

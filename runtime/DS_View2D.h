@@ -12,8 +12,10 @@
 
 #include <cstdint>
 
-#include "runtime/Meshes.h"
 #include "runtime/Quads.h"
+#include "runtime/device/Meshes.h"
+
+class MediaRectangle;
 
 class DS_View2D {
  public:
@@ -83,3 +85,8 @@ void ScaleQuadToBackBuffer(DS_QuadCorners& corners, int32_t width, int32_t heigh
 // A point in back-buffer pixels as picture pixels, through the current virtual screen's
 // picture quad and the current view's mode; (0, 0) while the quad has no area.
 D3DXVECTOR3 MapPointToCanvas(const D3DXVECTOR3& point);
+// Whether a point in pixels of the light's render target falls inside the rectangle, measured
+// through the current virtual screen and view; false while the picture quad has no area. The
+// rectangle's own operation in the authoring direction, kept here beside the view it needs so
+// that the document library does not depend on the runtime.
+bool ContainsPoint(const MediaRectangle& rectangle, float x, float y);

@@ -1,6 +1,6 @@
 #include "runtime/LoadDocument.h"
 
-#include "document/ModuleResource.h"
+#include "runtime/device/ModuleResource.h"
 
 #include <memory>
 

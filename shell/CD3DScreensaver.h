@@ -6,7 +6,7 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 #include "shell/DisplayTables.h"
 #include "shell/LaunchMode.h"
 

@@ -4,7 +4,7 @@
 
 #include <cwchar>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 
 CMoireScreensaver* g_saverApp = nullptr;
 

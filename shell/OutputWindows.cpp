@@ -1,6 +1,6 @@
 #include <windowsx.h>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 #include "shell/CD3DScreensaver.h"
 #include "shell/Music.h"
 

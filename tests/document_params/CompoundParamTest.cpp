@@ -5,7 +5,7 @@
 
 #include "document/MediaCompound.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 std::vector<uint8_t> Int32s(std::initializer_list<int32_t> values) {
@@ -149,11 +149,11 @@ TEST_F(HitTest, StretchModeMapsTheScreenEdgesToThePictureEdges) {
 }
 
 TEST_F(HitTest, EdgesAreInclusive) {
-  EXPECT_TRUE(rect.ContainsPoint(280.0f, 120.0f));   // exactly (100, 100)
-  EXPECT_TRUE(rect.ContainsPoint(400.0f, 240.0f));   // exactly (200, 200)
-  EXPECT_TRUE(rect.ContainsPoint(340.0f, 180.0f));   // inside
-  EXPECT_FALSE(rect.ContainsPoint(279.0f, 180.0f));  // left of it
-  EXPECT_FALSE(rect.ContainsPoint(340.0f, 241.0f));  // below it
+  EXPECT_TRUE(ContainsPoint(rect, 280.0f, 120.0f));   // exactly (100, 100)
+  EXPECT_TRUE(ContainsPoint(rect, 400.0f, 240.0f));   // exactly (200, 200)
+  EXPECT_TRUE(ContainsPoint(rect, 340.0f, 180.0f));   // inside
+  EXPECT_FALSE(ContainsPoint(rect, 279.0f, 180.0f));  // left of it
+  EXPECT_FALSE(ContainsPoint(rect, 340.0f, 241.0f));  // below it
 }
 
 TEST_F(HitTest, EdgesBeyondFloatPrecisionCompareExactly) {
@@ -164,21 +164,21 @@ TEST_F(HitTest, EdgesBeyondFloatPrecisionCompareExactly) {
   rect.right.Value() = 1 << 25;
   rect.top.Value() = 0;
   rect.bottom.Value() = 600;
-  EXPECT_FALSE(rect.ContainsPoint(x, 300.0f));
+  EXPECT_FALSE(ContainsPoint(rect, x, 300.0f));
   rect.left.Value() = 1 << 24;
-  EXPECT_TRUE(rect.ContainsPoint(x, 300.0f));
+  EXPECT_TRUE(ContainsPoint(rect, x, 300.0f));
 }
 
 TEST_F(HitTest, BackBufferScaleAppliesToThePoint) {
   screen.backBufferScaleX = screen.backBufferScaleY = 2.0f;
-  EXPECT_TRUE(rect.ContainsPoint(140.0f, 60.0f));  // (280, 120) on the back buffer
-  EXPECT_FALSE(rect.ContainsPoint(280.0f, 120.0f));
+  EXPECT_TRUE(ContainsPoint(rect, 140.0f, 60.0f));  // (280, 120) on the back buffer
+  EXPECT_FALSE(ContainsPoint(rect, 280.0f, 120.0f));
 }
 
 TEST_F(HitTest, ReversedRectangleContainsNothing) {
   rect.left.Value() = 200;
   rect.right.Value() = 100;
-  for (float x = 200.0f; x < 500.0f; x += 7.0f) EXPECT_FALSE(rect.ContainsPoint(x, 180.0f));
+  for (float x = 200.0f; x < 500.0f; x += 7.0f) EXPECT_FALSE(ContainsPoint(rect, x, 180.0f));
 }
 
 TEST_F(HitTest, DegeneratePictureQuadMapsToTheOriginAndContainsNothing) {
@@ -188,8 +188,8 @@ TEST_F(HitTest, DegeneratePictureQuadMapsToTheOriginAndContainsNothing) {
   D3DXVECTOR3 p = MapPointToCanvas(D3DXVECTOR3(50.0f, 60.0f, 1.0f));
   EXPECT_EQ(p.x, 0.0f);
   EXPECT_EQ(p.y, 0.0f);
-  EXPECT_FALSE(rect.ContainsPoint(50.0f, 60.0f));
-  EXPECT_FALSE(rect.ContainsPoint(0.0f, 0.0f));
+  EXPECT_FALSE(ContainsPoint(rect, 50.0f, 60.0f));
+  EXPECT_FALSE(ContainsPoint(rect, 0.0f, 0.0f));
 }
 
 TEST(Rounding, NearestWithTiesToEven) {

@@ -9,9 +9,9 @@
 #include <cstring>
 #include <fstream>
 
-#include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/resources/CompiledEffect.h"
 #include "tests/resources/ManagerRecord.h"
 #include "tests/resources/ModuleSearch.h"

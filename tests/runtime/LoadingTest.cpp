@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "runtime/MeshLoading.h"
-#include "runtime/Meshes.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/MeshLoading.h"
+#include "runtime/device/Meshes.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 

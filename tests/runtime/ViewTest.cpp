@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 namespace {

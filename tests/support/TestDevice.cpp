@@ -3,7 +3,7 @@
 #include <d3dx9.h>
 #include <cstdlib>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 
 namespace {
 LRESULT CALLBACK TestWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 
 struct Rgba {
   int r, g, b, a;

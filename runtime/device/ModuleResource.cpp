@@ -1,4 +1,4 @@
-#include "document/ModuleResource.h"
+#include "runtime/device/ModuleResource.h"
 
 bool LockModuleResourceBytes(HMODULE module, WORD id, LPCWSTR type, const void*& data, DWORD& size) {
   data = nullptr;
