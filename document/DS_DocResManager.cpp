@@ -289,8 +289,11 @@ void DS_DocResManager::RefreshMaskImage(const GUID& guid) {
 }
 
 void DS_DocResManager::WriteRecord(DS_IOF_Holder stream) {
-  stream->WriteString(L"DS_DocResManager");
-  stream->WriteInt(3);
+  WriteRecordHeader(stream, kRecord);
+  WriteFields(stream);
+}
+
+void DS_DocResManager::WriteFields(DS_IOF_Holder stream) {
   WriteRecordTable(stream, tables_->images);
   WriteFrameTimeTable(stream, tables_->frameTimes);
   WriteRecordTable(stream, tables_->files);

@@ -61,10 +61,10 @@ class DS_DocResManager : public DS_IOF_Item {
 
   void Write(DS_IOF_Holder stream) override { WriteRecord(stream); }
 
+  static constexpr RecordId kRecord{L"DS_DocResManager", 3};
   // Reads the tables of a record of the given version (1 to 3) and makes the textures of
   // the pictures and masks. Every table goes through the bounded stream.
   bool ReadFields(DS_IOF_Holder stream, int32_t version);
-  void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
 
   // The texture set of the link's key. A module link the document does not carry is
   // loaded from the module; any other key the document does not carry gives an empty set.
@@ -92,6 +92,7 @@ class DS_DocResManager : public DS_IOF_Item {
 
   // The writing side (the authoring direction).
   void WriteRecord(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
   void RegisterImageForSave(const DS_FileLink3& link);
   void RefreshMaskImage(const GUID& guid);
   // What a written file link carries: its loaded files go into the file table. Inline, so

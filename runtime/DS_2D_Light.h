@@ -86,11 +86,16 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   // Restarts the drift from the centre; whether the camera was drifting already.
   bool ResetCameraDrift();
 
-  // The record.
+  // The record: the picture link from version 2 on, the camera's record from version 3 on.
+  static constexpr RecordId kRecord{L"DS_2D_Light", 3};
+  // The reader registered as "DS_2D_Light" (the registry has read the head).
   void Read(DS_IOF_Holder stream, int32_t version) { ReadNew(stream, version); }
   void ReadNew(DS_IOF_Holder stream, int32_t version);
+  // The "DS_2D_Light" section that ends the record of every picture light.
   void ReadRecord(DS_IOF_Holder stream);
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
   void WriteRecord(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
 
   DS_ImageFileLink& PictureLink() { return pictureLink_; }
   DSM_Camera& Camera() { return camera_; }
@@ -102,7 +107,6 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   // The picture link's texture set into the picture mesh.
   static void LoadImageTexture(DS_ImageFileLink& link, DS_ImageQuad& mesh);
   void DrawQuadPC(DS_SimpleMesh<DX_V::PC>& quad);
-  void ReadFields(DS_IOF_Holder stream, int32_t version);
 
   DS_ImageFileLink pictureLink_;
   DSM_Camera camera_;

@@ -5,10 +5,9 @@
 #include <memory>
 
 DS_SlideShow_Light* ReadRootSlideShow(DS_IOF_Holder stream) {
-  ReadRecordHeader(stream);  // class name and version are not looked at
+  const DS_RecordHeader header = ReadRecordHeader(stream);  // the class name is not looked at
   auto root = std::make_unique<DS_SlideShow_Light>();
-  root->ReadSlides(stream);
-  root->ReadAudioFiles(stream);
+  root->ReadFields(stream, header.version);
   return root.release();
 }
 

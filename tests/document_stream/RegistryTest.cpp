@@ -14,14 +14,15 @@ using Bytes = std::vector<uint8_t>;
 
 // A base class with one field and one layout.
 struct TestShape : DS_IOF_Item {
+  static constexpr RecordId kRecord{L"TestShape", 2};
   int32_t baseVersion = -1;
   int32_t colour = 0;
-  void Write(DS_IOF_Holder stream) override { WriteBase(stream); }
-  void WriteBase(DS_IOF_Holder stream) {
-    WriteRecordHeader(stream, L"TestShape", 2);
+  void Write(DS_IOF_Holder stream) override { WriteRecord(stream); }
+  void WriteRecord(DS_IOF_Holder stream) {
+    WriteRecordHeader(stream, kRecord);
     stream->WriteInt(colour);
   }
-  void ReadBase(DS_IOF_Holder stream) {
+  void ReadRecord(DS_IOF_Holder stream) {
     baseVersion = ReadRecordHeader(stream).version;
     stream->ReadInt(colour);
   }
@@ -38,7 +39,7 @@ struct TestCircle : TestShape {
     version = recordVersion;
     stream->ReadFloat(radius);
     if (recordVersion > 1) stream->ReadFloat(thickness);
-    ReadBase(stream);
+    ReadRecord(stream);
   }
 };
 
@@ -49,7 +50,7 @@ struct TestOval : TestCircle {
 
 struct TestSquare : TestShape {
   const char* Kind() const override { return "square"; }
-  void Read(DS_IOF_Holder stream, int32_t) { ReadBase(stream); }
+  void Read(DS_IOF_Holder stream, int32_t) { ReadRecord(stream); }
 };
 
 // A class whose read fails halfway.
@@ -66,10 +67,10 @@ using ShapeRegistry = DS_ReaderRegistry<IOF_Virtual_ReaderII<TestShape>>;
 Bytes CircleRecord(const wchar_t* className, int32_t version) {
   DS_IOF_W writer;
   DS_IOF_Virtual* s = &writer;
-  WriteRecordHeader(s, className, version);
+  WriteRecordHeader(s, RecordId{className, version});
   s->WriteFloat(3.0f);
   if (version > 1) s->WriteFloat(0.5f);
-  WriteRecordHeader(s, L"TestShape", 2);
+  WriteRecordHeader(s, TestShape::kRecord);
   s->WriteInt(0x00FF00);
   s->WriteInt(777);  // the value after the record
   return writer.Bytes();
@@ -164,7 +165,7 @@ TEST(Registry, FamilyLookupsGiveNullForUnregisteredNames) {
 TEST(Registry, ReadRecordHeaderTakesNameAndVersion) {
   DS_IOF_W writer;
   DS_IOF_Virtual* s = &writer;
-  WriteRecordHeader(s, L"DS_ABObj_Constructor", 1);
+  WriteRecordHeader(s, RecordId{L"DS_ABObj_Constructor", 1});
   EXPECT_EQ(writer.Bytes().size(), 4 + 2 * 20 + 4u);
   Reading r(writer.Bytes());
   const DS_RecordHeader header = ReadRecordHeader(r.stream);

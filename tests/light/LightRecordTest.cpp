@@ -75,7 +75,7 @@ TEST(LightRecord, TheLightRegistryReadsAPlainLightRecord) {
   ASSERT_EQ(LightReaderRegistry().count(L"DS_2D_Light"), 1u);
   DS_IOF_W w;
   DS_IOF_Virtual* ws = &w;
-  WriteRecordHeader(ws, L"DS_2D_Light", 2);
+  WriteRecordHeader(ws, RecordId{DS_2D_Light::kRecord.name, 2});
   for (uint8_t b : LightFields(2)) w.Bytes().push_back(b);
   ResourceBuffer b(w.Bytes().data(), w.Bytes().size());
   DS_IOF_R<ResourceBuffer> r(&b);

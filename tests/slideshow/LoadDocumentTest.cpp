@@ -47,11 +47,12 @@ bool Replace(Bytes& bytes, const char* from, const char* to) {
 // A scene item stored under a class name that no registry holds.
 class UnregisteredItem : public DS_ABObj_Constructor {
  public:
+  static constexpr RecordId kRecord{L"DS_FireFx", 2};
   DS_ABObj* CreateObject() override { return nullptr; }
   void Write(DS_IOF_Holder stream) override {
-    WriteRecordHeader(stream, L"DS_FireFx", 2);
+    WriteRecordHeader(stream, kRecord);
     stream->WriteFloat(1.5f);
-    WriteRecord(stream);
+    DS_ABObj_Constructor::WriteRecord(stream);
   }
 };
 
