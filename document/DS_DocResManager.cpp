@@ -104,20 +104,12 @@ DS_MaskImageEntry::DS_MaskImageEntry() { CoCreateGuid(&guid); }
 
 DS_DocResManager::DS_DocResManager() {
   DS_ResourceCache::Create(cache_);
-  g_resourceCache = cache_.get();
   tables_ = std::make_unique<DS_DocResTables>();
 }
 
 DS_DocResManager::~DS_DocResManager() {
-  if (g_resourceCache == cache_.get()) g_resourceCache = nullptr;
-  if (g_docResManager == this) g_docResManager = nullptr;
   cache_.reset();
   tables_.reset();
-}
-
-void DS_DocResManager::MakeCurrent() {
-  g_docResManager = this;
-  g_resourceCache = cache_.get();
 }
 
 bool DS_DocResManager::ReadFields(DS_IOF_Holder stream, int32_t version) {

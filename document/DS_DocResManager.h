@@ -53,7 +53,8 @@ struct DS_DocResTables {
 
 class DS_DocResManager : public DS_IOF_Item {
  public:
-  // Makes its own cache and the empty tables, and makes its cache current.
+  // Makes its own cache and the empty tables. Selecting a manager selects its cache with it
+  // (SelectScreen, runtime/ScreenSelection.h).
   DS_DocResManager();
   ~DS_DocResManager() override;
   DS_DocResManager(const DS_DocResManager&) = delete;
@@ -101,9 +102,6 @@ class DS_DocResManager : public DS_IOF_Item {
     if (!key.path.empty()) tables_->files[key] = tables_->loadedFiles[key];
   }
 
-  // Makes this manager and its cache the current ones (the shell, per screen).
-  void MakeCurrent();
-
   DS_DocResTables& Tables() { return *tables_; }
   DS_ResourceCache& Cache() { return *cache_; }
 
@@ -112,5 +110,6 @@ class DS_DocResManager : public DS_IOF_Item {
   std::unique_ptr<DS_DocResTables> tables_;
 };
 
-// The manager of the screen being drawn.
+// The manager of the screen being drawn; set with the other per-screen pointers by
+// SelectScreen (runtime/ScreenSelection.h).
 extern DS_DocResManager* g_docResManager;

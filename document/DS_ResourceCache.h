@@ -75,7 +75,6 @@ class DS_ResourceCache {
   std::map<ds_string, HMODULE> modules_;
 };
 
-// The cache of the screen being drawn (owned by that screen's resource manager). Each
-// manager's constructor makes its own cache current; the shell selects a screen's cache
-// whenever it selects the screen (DS_DocResManager::MakeCurrent).
+// The cache of the screen being drawn (owned by that screen's resource manager), selected
+// with its manager (SelectScreen, runtime/ScreenSelection.h).
 extern DS_ResourceCache* g_resourceCache;

@@ -4,9 +4,6 @@
 #include "runtime/device/TextureHelpers.h"
 
 namespace {
-DS_View2D g_defaultView2D;
-DS_VirtualScreen g_defaultVirtualScreen;
-
 D3DXMATRIX Zero() {
   D3DXMATRIX m;
   for (auto& row : m.m)
@@ -28,14 +25,6 @@ void WriteBar(DS_SimpleMesh<DX_V::SC>& bar, const DS_QuadCorners& corners) {
   bar.Unlock();
 }
 }  // namespace
-
-DS_View2D* g_view2D = &g_defaultView2D;
-DS_VirtualScreen* g_virtualScreen = &g_defaultVirtualScreen;
-
-void SelectView(DS_View2D* view, DS_VirtualScreen* screen) {
-  g_view2D = view ? view : &g_defaultView2D;
-  g_virtualScreen = screen ? screen : &g_defaultVirtualScreen;
-}
 
 DS_View2D::DS_View2D()
     : placement(Identity()),

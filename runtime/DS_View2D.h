@@ -6,8 +6,8 @@
 // measure against, and the layout operations of screen quads.
 //
 // There is one view and one virtual screen per screen; g_view2D and g_virtualScreen point
-// at the current screen's pair (SelectView). Until a screen selects its own they point at
-// a process-wide default pair, so they are never null.
+// at the current screen's pair (SelectScreen, runtime/ScreenSelection.h). Until a screen
+// selects its own they point at a process-wide default pair, so they are never null.
 #include <d3dx9.h>
 
 #include <cstdint>
@@ -66,8 +66,6 @@ struct DS_VirtualScreen {
 
 extern DS_View2D* g_view2D;
 extern DS_VirtualScreen* g_virtualScreen;
-// Makes a screen's pair current; null selects the process-wide default of that kind.
-void SelectView(DS_View2D* view, DS_VirtualScreen* screen);
 
 void BindQuadSC(const DS_SimpleMesh<DX_V::SC>& quad);
 // Fills *g_virtualScreen.

@@ -1,6 +1,6 @@
 #include <windowsx.h>
 
-#include "runtime/device/CurrentDevice.h"
+#include "runtime/ScreenSelection.h"
 #include "shell/CD3DScreensaver.h"
 #include "shell/Music.h"
 
@@ -173,7 +173,8 @@ void CD3DScreensaver::CloseScreenDevices() {
       screen.created = 0;
     }
     // Nothing may draw through a device that is gone.
-    if (g_currentDevice == screen.device.Get()) g_currentDevice = nullptr;
+    const ScreenSelection selected = ScreenSelection::Current();
+    if (selected.device == screen.device.Get()) SelectScreen(selected.WithDevice(nullptr));
     screen.device.Reset();
     currentDevice = nullptr;
   }

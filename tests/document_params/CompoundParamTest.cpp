@@ -2,9 +2,11 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <optional>
 
 #include "document/MediaCompound.h"
 #include "runtime/DS_View2D.h"
+#include "runtime/ScreenSelection.h"
 #include "runtime/device/TextureHelpers.h"
 
 namespace {
@@ -25,7 +27,7 @@ struct Counter {
 class HitTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SelectView(&view, &screen);
+    selected.emplace(ScreenSelection::Current().WithView(&view, &screen));
     DS_TextureInfo picture;
     MakeTextureInfo(800, 600, picture, nullptr);
     view.Setup(1280, 720, picture, mode, true);
@@ -40,7 +42,7 @@ class HitTest : public ::testing::Test {
     rect.top.Value() = 100;
     rect.bottom.Value() = 200;
   }
-  void TearDown() override { SelectView(nullptr, nullptr); }
+  void TearDown() override { selected.reset(); }
   void SetMode(int m) {
     mode = m;
     SetUp();
@@ -49,6 +51,7 @@ class HitTest : public ::testing::Test {
   int mode = 1;
   DS_View2D view;
   DS_VirtualScreen screen;
+  std::optional<ScopedScreen> selected;
   MediaRectangle rect;
 };
 }  // namespace

@@ -347,10 +347,7 @@ class Playlist : public MusicGraph {
     app->currentScene->MusicStep();
     return app;
   }
-  static void Forget(CMoireScreensaver& app) {
-    app.currentScene->root.reset();
-    SelectView(nullptr, nullptr);
-  }
+  static void Forget(CMoireScreensaver& app) { app.currentScene->root.reset(); }
 };
 
 TEST_F(Playlist, ThreeItemsPlayInTurnAndWrap) {

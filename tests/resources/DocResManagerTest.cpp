@@ -10,6 +10,7 @@
 #include <fstream>
 
 #include "document/DS_DocResManager.h"
+#include "runtime/ScreenSelection.h"
 #include "runtime/device/CurrentDevice.h"
 #include "runtime/device/TextureHelpers.h"
 #include "tests/resources/CompiledEffect.h"
@@ -368,7 +369,7 @@ TEST_F(DocResManagerTest, AFileOnDiskGetsALinkStampedWithItsTime) {
 
 TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
   DS_DocResManager writer;
-  writer.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&writer));
   Load(writer, OneOfEach(), 3);
   DS_ImageFileLink picture(DS_FileLink3(L"C:\\pictures\\sea.bmp", 100));
   writer.RegisterImageForSave(picture);
@@ -390,7 +391,7 @@ TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
 
 TEST_F(DocResManagerTest, AMaskIsWrittenFromItsTextureAndReadsBack) {
   DS_DocResManager writer;
-  writer.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&writer));
   // What the brush writer leaves: the mask texture under its GUID and an entry whose
   // stored image is an older picture of the mask.
   ComRef<IDirect3DTexture9> mask;
@@ -437,22 +438,24 @@ TEST_F(DocResManagerTest, EachScreensTexturesAreMadeOnItsOwnDevice) {
   SetCommonResPresent(true);
   TestDevice other{32, 32};
   ASSERT_TRUE(other.Ok());
-  g_currentDevice = device.Device();
   DS_DocResManager first;
-  g_currentDevice = other.Device();
-  DS_DocResManager second;  // made last
+  DS_DocResManager second;
   // The second screen draws first, then the first screen is selected again.
-  second.MakeCurrent();
   DS_FileLink3 link(5, L"common_res.dll");
-  ComRef<IDirect3DTexture9> secondPicture = second.GetImageTextures(link).textures.at(0);
-  first.MakeCurrent();
-  g_currentDevice = device.Device();
+  ComRef<IDirect3DTexture9> secondPicture;
+  {
+    ScopedScreen secondScreen(ScreenSelection::Current().WithDevice(other.Device()).WithResources(&second));
+    secondPicture = second.GetImageTextures(link).textures.at(0);
+  }
+  ScopedScreen firstScreen(ScreenSelection::Current().WithDevice(device.Device()).WithResources(&first));
   ComRef<IDirect3DTexture9> firstPicture = first.GetImageTextures(link).textures.at(0);
   ASSERT_TRUE(firstPicture && secondPicture);
   EXPECT_NE(firstPicture.Get(), secondPicture.Get());
-  ComRef<IDirect3DDevice9> owner;
+  ComRef<IDirect3DDevice9> owner, secondOwner;
   firstPicture->GetDevice(owner.Put());
   EXPECT_EQ(owner.Get(), device.Device());
+  secondPicture->GetDevice(secondOwner.Put());
+  EXPECT_EQ(secondOwner.Get(), other.Device());
   // The lights' own pictures go through the current cache, which is the first screen's.
   ComRef<IDirect3DTexture9> builtin = g_resourceCache->GetBuiltinTexture(54);
   ASSERT_TRUE(builtin);
@@ -461,13 +464,15 @@ TEST_F(DocResManagerTest, EachScreensTexturesAreMadeOnItsOwnDevice) {
   EXPECT_EQ(builtinOwner.Get(), device.Device());
 }
 
-TEST_F(DocResManagerTest, EachManagerHasItsOwnCacheAndMakeCurrentSelectsBoth) {
+TEST_F(DocResManagerTest, EachManagerHasItsOwnCacheAndSelectingOneSelectsBoth) {
+  ScopedScreen nothing(ScreenSelection{}.WithDevice(device.Device()));
   DS_DocResManager first;
-  EXPECT_EQ(g_resourceCache, &first.Cache());
   DS_DocResManager second;
-  EXPECT_EQ(g_resourceCache, &second.Cache());
+  // Making a manager selects nothing: the load selects the manager it made.
+  EXPECT_EQ(g_docResManager, nullptr);
+  EXPECT_EQ(g_resourceCache, nullptr);
   EXPECT_NE(&first.Cache(), &second.Cache());
-  first.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&first));
   EXPECT_EQ(g_docResManager, &first);
   EXPECT_EQ(g_resourceCache, &first.Cache());
 }

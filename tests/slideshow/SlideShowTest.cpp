@@ -8,6 +8,7 @@
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
 #include "tests/support/TestDevice.h"
 
@@ -308,7 +309,7 @@ TEST(SlideRecord, WritesWhatItReads) {
   slide.light = DS_SharedPtr<DS_2D_Light>(new DS_2D_Light);
   slide.light->PictureLink().SetKey(DS_LinkKey{L"lake.jpg", 42});
   DS_DocResManager manager;  // the light's writer registers its picture here
-  manager.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
 
   DS_IOF_W writer;
   DS_IOF_Virtual* out = &writer;
