@@ -195,7 +195,7 @@ void DS_2D_Light::DrawQuadPC(DS_SimpleMesh<DX_V::PC>& quad) { DrawDiffuseQuad(qu
 void DS_2D_Light::BeginSceneCapture() {
   picturePositionMode_ = g_view2D->mode;
   captureTargets_.Begin(captureTargets_.current.Get());
-  g_view2D->Setup(width_, height_, pictureMesh_.info, 3, false);
+  g_view2D->Setup(width_, height_, pictureMesh_.info, kPictureCaptureStretch, false);
 }
 
 DS_RenderTargetPair& DS_2D_Light::EndSceneCapture(bool clear) {

@@ -20,6 +20,7 @@
 #include "runtime/DS_ABRender.h"
 #include "runtime/DS_RenderTargetPair.h"
 #include "runtime/DS_SharedPtr.h"
+#include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
 #include "runtime/device/ComRef.h"
 
@@ -113,8 +114,8 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   DS_ImageQuad pictureMesh_;
   ComRef<IDirect3DTexture9> sceneTexture_;
   ComRef<IDirect3DTexture9> markers_[5];  // corners 54, 55, 56, 57; frame 61
-  int32_t picturePositionMode_ = 1;
-  int32_t overlayMode_ = 1;
+  int32_t picturePositionMode_ = kPictureFit;
+  int32_t overlayMode_ = kPictureFit;
   DS_RenderTargetPair captureTargets_;
   std::unique_ptr<DS_TexturedQuad<DX_V::SCT>> overlayQuad_;
   DS_ControlList controls_;

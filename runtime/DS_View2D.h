@@ -17,6 +17,15 @@
 
 class MediaRectangle;
 
+// The picture-position mode, stored as its number (the view's mode; the registry's "PicPos"
+// holds one of the first three).
+enum PicturePosition : int32_t {
+  kPictureStretch = 0,         // the whole picture over the whole target, its aspect lost
+  kPictureFit = 1,             // the whole picture in its aspect, letterbox bars around it
+  kPictureFill = 2,            // the whole target in the picture's aspect, the picture cropped
+  kPictureCaptureStretch = 3,  // the stretch used while the scene is captured
+};
+
 class DS_View2D {
  public:
   enum Bar { kLeft, kRight, kTop, kBottom };
@@ -51,9 +60,25 @@ class DS_View2D {
   float modeOffsetX = 0.0f, modeOffsetY = 0.0f;
   D3DXMATRIX panZoom;  // PZ
   DS_SimpleMesh<DX_V::SC> bars[4];
-  int32_t mode = 1;
+  int32_t mode = kPictureFit;
   uint32_t pictureWidth = 0, pictureHeight = 0;
   float fitRatioX = 1.0f, fitRatioY = 1.0f;
+
+ private:
+  // The picture's fitted rectangle on the target: left, top, right, bottom.
+  struct FittedPicture {
+    float x0, y0, x1, y1;
+  };
+  FittedPicture FitPicture(int32_t width, int32_t height, bool toBackBuffer) const;
+  // The four bars beside or above and below the fitted picture.
+  void LayOutBars(const FittedPicture& fitted);
+  // World identity, the view from -z, an orthographic projection of the target's pixels.
+  void SetUpProjection(int32_t width, int32_t height);
+  // Picture pixels onto the fitted rectangle, and the target's ratio to it.
+  void PlacePicture(const FittedPicture& fitted, int32_t width, int32_t height, float targetWidth,
+                    float targetHeight);
+  // Stretch and fill scale the fitted picture about its centre until it covers the target.
+  void ScaleForMode(const FittedPicture& fitted);
 };
 
 struct DS_VirtualScreen {

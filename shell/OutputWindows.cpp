@@ -164,13 +164,13 @@ void CD3DScreensaver::CloseScreenDevices() {
   for (unsigned i = 0; i < screenDeviceCount; ++i) {
     ScreenDevice& screen = screenDevices[i];
     SelectScreenDevice(i);
-    if (screen.acquired) {
+    if (screen.resources == ScreenResources::Acquired) {
       ReleaseDeviceResources();
-      screen.acquired = 0;
+      screen.resources = ScreenResources::Created;
     }
-    if (screen.created) {
+    if (screen.resources == ScreenResources::Created) {
       DestroyDeviceResources();
-      screen.created = 0;
+      screen.resources = ScreenResources::None;
     }
     // Nothing may draw through a device that is gone.
     const ScreenSelection selected = ScreenSelection::Current();
