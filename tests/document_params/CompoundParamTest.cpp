@@ -8,6 +8,7 @@
 #include "runtime/DS_View2D.h"
 #include "runtime/ScreenSelection.h"
 #include "runtime/device/TextureHelpers.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 std::vector<uint8_t> Int32s(std::initializer_list<int32_t> values) {
@@ -75,24 +76,16 @@ TEST(Rectangle, ReadStoresDirectlyAndWriteMirrorsIt) {
   ASSERT_EQ(counter.calls, 1);
 
   auto bytes = Int32s({-5, 640, 7, 480, -12, 33});
-  ResourceBuffer buffer(bytes.data(), bytes.size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
-  r.Read(in);
+  ReadBytes(bytes, [&](DS_IOF_Holder s) { r.Read(s); });
   EXPECT_EQ(r.left.Value(), -5);
   EXPECT_EQ(r.right.Value(), 640);
   EXPECT_EQ(r.top.Value(), 7);
   EXPECT_EQ(r.bottom.Value(), 480);
   EXPECT_EQ(r.x.Value(), -12);
   EXPECT_EQ(r.y.Value(), 33);
-  EXPECT_EQ(buffer.Remaining(), 0u);
   EXPECT_EQ(counter.calls, 1);                // nobody told
   EXPECT_EQ(r.left.History().SavedValue(), 0);  // no history refreshed
-
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  r.Write(out);
-  EXPECT_EQ(writer.Bytes(), bytes);
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { r.Write(s); }), bytes);
 
   MediaRectangle copy;
   copy.AssignValues(r);
@@ -102,33 +95,21 @@ TEST(Rectangle, ReadStoresDirectlyAndWriteMirrorsIt) {
 }
 
 TEST(Rectangle, ShortRecordThrowsTheLoadError) {
-  auto bytes = Int32s({1, 2, 3});
-  ResourceBuffer buffer(bytes.data(), bytes.size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
   MediaRectangle r;
-  EXPECT_THROW(r.Read(in), DS_LoadError);
+  EXPECT_THROW(ReadBytesLeavingRest(Int32s({1, 2, 3}), [&](DS_IOF_Holder s) { r.Read(s); }), DS_LoadError);
 }
 
 TEST(Quad, ReadsTwelveFloats) {
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  for (int i = 0; i < 12; ++i) writer.WriteFloat(float(i) + 0.5f);
-  ResourceBuffer buffer(writer.Bytes().data(), writer.Bytes().size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
+  const RecordBytes floats = WriteBytes([](DS_IOF_Holder s) {
+    for (int i = 0; i < 12; ++i) s->WriteFloat(float(i) + 0.5f);
+  });
   MediaQuad q;
   EXPECT_EQ(q.corners[2].Value().y, 0.0f);
-  q.Read(in);
+  ReadBytes(floats, [&](DS_IOF_Holder s) { q.Read(s); });
   EXPECT_EQ(q.corners[0].Value().x, 0.5f);
   EXPECT_EQ(q.corners[1].Value().z, 5.5f);
   EXPECT_EQ(q.corners[3].Value().z, 11.5f);
-  EXPECT_EQ(buffer.Remaining(), 0u);
-  DS_IOF_W again;
-  DS_IOF_Virtual* out2 = &again;
-  q.Write(out2);
-  EXPECT_EQ(again.Bytes(), writer.Bytes());
-  (void)out;
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { q.Write(s); }), floats);
 }
 
 TEST_F(HitTest, MapsBackBufferPixelsToPicturePixels) {

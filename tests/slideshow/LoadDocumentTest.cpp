@@ -16,6 +16,7 @@
 #include "runtime/LoadDocument.h"
 #include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
+#include "tests/support/RecordBytes.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -66,12 +67,11 @@ Bytes DocumentWithItems(int unregisteredItems) {
   slide->light = DS_SharedPtr<DS_2D_Light>(new DS_2D_Light);
   for (int i = 0; i < unregisteredItems; ++i) slide->pendingItems.emplace_back(new UnregisteredItem);
   root.slides.emplace_back(slide);
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  out->WriteString(L"KVX v 4.0.0");
-  root.WriteRecord(out);
-  manager.WriteRecord(out);
-  return writer.Bytes();
+  return WriteBytes([&](DS_IOF_Holder s) {
+    s->WriteString(L"KVX v 4.0.0");
+    root.WriteRecord(s);
+    manager.WriteRecord(s);
+  });
 }
 
 class LoadDocumentTest : public testing::Test {
