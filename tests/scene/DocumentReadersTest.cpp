@@ -7,8 +7,15 @@
 #include <string>
 #include <vector>
 
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
+#include "lights/DS_FlameLight.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/FlashingEmitters.h"
+#include "objects/RootedEmitters.h"
+#include "objects/StreamingEmitters.h"
+#include "objects/WanderingEmitters.h"
 #include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
 
@@ -27,6 +34,10 @@ const void* LightReader() {
   return &IOF_Virtual_ReaderT_II<X, DS_2D_Light>::Instance();
 }
 template <class X>
+const void* ItemReader() {
+  return &IOF_Virtual_ReaderT<X>::Instance();
+}
+template <class X>
 const void* SlideReader() {
   return &IOF_Virtual_ReaderT_II<X, DS_SlideContainer>::Instance();
 }
@@ -34,7 +45,25 @@ const void* SlideReader() {
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
+    {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
+    {L"DS_FlowConstructor", Family::Item, ItemReader<DS_FlowConstructor>()},
+    {L"DS_FishConstructor", Family::Item, ItemReader<DS_FishConstructor>()},
+    {L"DS_GhostConstructor", Family::Item, ItemReader<DS_GhostConstructor>()},
+    {L"DS_FogConstructor", Family::Item, ItemReader<DS_FogConstructor>()},
+    {L"DS_LightingConstructor", Family::Item, ItemReader<DS_LightingConstructor>()},
+    {L"DS_GrassConstructor", Family::Item, ItemReader<DS_GrassConstructor>()},
+    {L"DS_RainConstructor", Family::Item, ItemReader<DS_RainConstructor>()},
+    {L"DS_StatObjConstructor", Family::Item, ItemReader<DS_StatObjConstructor>()},
+    {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
+    {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
+    {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
+    {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
+    {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
+    {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
 };
 
 template <class Registry>
