@@ -186,10 +186,7 @@ HRESULT CD3DScreensaver::ExecuteMode() {
 }
 
 void CD3DScreensaver::FreeAdapters() {
-  for (auto& a : adapters) {
-    delete a;
-    a = nullptr;
-  }
+  for (auto& a : adapters) a.reset();
   d3d.Reset();
 }
 

@@ -72,7 +72,7 @@ void WriteSettingsDword(const wchar_t* name, DWORD value) {
 AdapterEntry* AdapterOfMonitor(const CD3DScreensaver& saver, unsigned monitorIndex) {
   int index = saver.monitors[monitorIndex].adapterIndex;
   if (index < 0 || unsigned(index) >= kMaxAdapters) return nullptr;
-  return saver.adapters[index];
+  return saver.adapters[index].get();
 }
 
 // Calls fn(adapter, "Screen %d" key) for every monitor with an adapter, numbered from 1 by

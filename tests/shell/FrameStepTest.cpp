@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 #include "shell/AppClock.h"
 #include "tests/shell/RenderTargetPixel.h"
 #include "tests/shell/TestSaver.h"
@@ -79,7 +79,7 @@ TEST_F(FrameStep, DeviceNeedingResetIsReleasedResetAcquiredAndDrawn) {
   EXPECT_EQ(saver.releases, 1);
   EXPECT_EQ(saver.acquires, 2);
   EXPECT_TRUE(target);  // made again after the reset
-  EXPECT_TRUE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Acquired);
   EXPECT_FALSE(saver.errorFlag);
   EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
   EXPECT_EQ(saver.draws, 1);
@@ -100,7 +100,7 @@ TEST_F(FrameStep, FailedResetSetsTheErrorWithoutACode) {
   EXPECT_EQ(saver.errorCode, 0);
   EXPECT_EQ(saver.releases, 1);
   EXPECT_EQ(saver.acquires, 1);
-  EXPECT_FALSE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Created);
   EXPECT_EQ(saver.draws, 1);  // the screen still draws in this step
   wchar_t text[200];
   saver.LookUpErrorText(saver.errorCode, text, 200);
@@ -113,7 +113,7 @@ TEST_F(FrameStep, FailedReacquisitionSetsTheError) {
   saver.StepFrame();
   EXPECT_TRUE(saver.errorFlag);
   EXPECT_EQ(saver.errorCode, 0);
-  EXPECT_FALSE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Created);
 }
 
 TEST_F(FrameStep, ApplicationTimeStartsNearZeroAndGrowsInSeconds) {
@@ -197,7 +197,7 @@ TEST(FrameStepTwoScreens, LostSecondScreenEndsTheStepAndNothingIsPresented) {
     ASSERT_EQ(saver.d3d->CreateDevice(0, D3DDEVTYPE_HAL, windows[i].hwnd, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                       &s.presentParams, s.device.Put()),
               D3D_OK);
-    s.created = s.acquired = 1;
+    s.resources = ScreenResources::Acquired;
     Patch(patches[i], s.device.Get());
     g_patched[i] = &patches[i];
   }
