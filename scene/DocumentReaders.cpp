@@ -21,6 +21,9 @@
 
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/DS_3D_in_2D_array.h"
+#include "objects/DS_ButterflyConstructor.h"
+#include "objects/DS_ClockConstructor.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
@@ -43,4 +46,7 @@ void RegisterDocumentReaders() {
   RegisterConstructorReader<DS_FlowerConstructor>(L"DS_FlowerConstructor");
   RegisterConstructorReader<DS_BirdConstructor>(L"DS_BirdConstructor");
   RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
+  RegisterConstructorReader<DS_ButterflyConstructor>(L"DS_ButterflyConstructor");
+  RegisterConstructorReader<DS_ClockConstructor>(L"DS_ClockConstructor");
+  RegisterConstructorReader<DS_3D_in_2D_array_Constructor>(L"DS_3D_in_2D_array_Constructor");
 }

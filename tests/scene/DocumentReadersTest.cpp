@@ -9,6 +9,9 @@
 
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/DS_3D_in_2D_array.h"
+#include "objects/DS_ButterflyConstructor.h"
+#include "objects/DS_ClockConstructor.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
@@ -56,6 +59,9 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
     {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
     {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
+    {L"DS_ButterflyConstructor", Family::Item, ItemReader<DS_ButterflyConstructor>()},
+    {L"DS_ClockConstructor", Family::Item, ItemReader<DS_ClockConstructor>()},
+    {L"DS_3D_in_2D_array_Constructor", Family::Item, ItemReader<DS_3D_in_2D_array_Constructor>()},
 };
 
 template <class Registry>
