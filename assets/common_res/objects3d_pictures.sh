@@ -45,12 +45,12 @@ done
   -resize 1024x1024 "${png[@]}" "PNG32:$out/clock_dial_71.png"
 
 # ---- Clock hand ------------------------------------------------------------------------------------
-# 128 x 2048 painted, 32 x 512 kept. The hand is half the picture's width so that the
-# narrow quad it is drawn on keeps a soft edge on both sides.
+# 128 x 2048 painted, 32 x 512 kept. The hand spans most of the picture's width, so that
+# the narrow quad it is drawn on shows it bold, with a soft edge on both sides.
 "$C" -size 128x2048 xc:none -fill '#1b1d24' \
-  -draw 'polygon 64,10 96,260 96,1700 32,1700 32,260' \
-  -draw 'roundrectangle 24,1660 104,2030 36,36' \
-  -fill '#5b5e68' -draw 'polygon 64,70 70,260 70,1640 58,1640 58,260' \
+  -draw 'polygon 64,10 108,300 108,1700 20,1700 20,300' \
+  -draw 'roundrectangle 14,1660 114,2030 40,40' \
+  -fill '#4b4e58' -draw 'polygon 64,70 72,300 72,1640 56,1640 56,300' \
   -blur 0x3 -resize 32x512\! "${png[@]}" "PNG32:$out/clock_hand_72.png"
 
 # ---- Butterfly body --------------------------------------------------------------------------------
