@@ -271,7 +271,7 @@ TEST_F(Butterfly, SizeScalesTheModelAndItsPlace) {
 
 RecordBytes ButterflyRecord(int32_t version) {
   return WriteBytes([&](DS_IOF_Holder s) {
-           WriteRecordHeader(s, L"DS_ButterflyConstructor", version);
+           WriteRecordHeader(s, RecordId{L"DS_ButterflyConstructor", version});
            s->WriteString(L"body.png");
            s->WriteInt64(11);
            s->WriteString(L"body.x");

@@ -170,7 +170,7 @@ TEST_F(Clock, DefaultsAndRecord) {
   EXPECT_EQ(clock.arrowImage.Key(), (DS_LinkKey{L"common_res.dll", 72}));
 
   const RecordBytes record = WriteBytes([](DS_IOF_Holder s) {
-                               WriteRecordHeader(s, L"DS_ClockConstructor", 1);
+                               WriteRecordHeader(s, RecordId{L"DS_ClockConstructor", 1});
                                for (int32_t v : {10, 20, 30, 40, 250, 150}) s->WriteInt(v);
                                s->WriteString(L"hands.png");
                                s->WriteInt64(9);

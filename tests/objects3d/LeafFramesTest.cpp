@@ -26,13 +26,13 @@ DS_FileRecord Carried(const wchar_t* name, std::initializer_list<uint8_t> bytes,
 
 RecordBytes LeafRecord(const wchar_t* firstName, const wchar_t* secondName, uint32_t count, uint32_t angle) {
   return WriteBytes([&](DS_IOF_Holder s) {
-    WriteRecordHeader(s, L"DS_3D_in_2D_array_Constructor", 1);
+    WriteRecordHeader(s, RecordId{L"DS_3D_in_2D_array_Constructor", 1});
     s->WriteString(firstName);
     s->WriteUInt(count);
     s->WriteFileRecord(Carried(L"leaf.x", {1, 2, 3}));
     s->WriteFileRecord(Carried(L"", {}, 7, L"common_res.dll"));
     for (uint32_t v : {24u, 30u, 40u, 5u, 80u, angle}) s->WriteUInt(v);  // size, speed, drift, change, spin, angle
-    WriteRecordHeader(s, L"DS_ABObj_Constructor", 1);
+    WriteRecordHeader(s, RecordId{L"DS_ABObj_Constructor", 1});
     s->WriteString(secondName);
   });
 }

@@ -26,19 +26,19 @@ class Objects3DFixture : public EmitterFixture {
 inline RecordBytes ObjectRecordTail(uint32_t count, uint32_t size, const DS_LinkKey& image, const DS_LinkKey& mesh,
                                     const wchar_t* name) {
   return WriteBytes([&](DS_IOF_Holder s) {
-    WriteRecordHeader(s, L"DS_3D_Obj_Ctrl", 1);
+    WriteRecordHeader(s, RecordId{L"DS_3D_Obj_Ctrl", 1});
     s->WriteUInt(count);
     s->WriteUInt(size);
     s->WriteString(image.path);
     s->WriteInt64(image.stamp);
     s->WriteString(mesh.path);
     s->WriteInt64(mesh.stamp);
-    WriteRecordHeader(s, L"DS_ViewObjCtrl", 2);
+    WriteRecordHeader(s, RecordId{L"DS_ViewObjCtrl", 2});
     for (int32_t v : {1, 2, 3, 4, 5, 6}) s->WriteInt(v);
     for (float f : {0.1f, 0.9f, 0.2f, 0.8f}) s->WriteFloat(f);
     s->WriteBool(1);
     s->WriteUInt(75);
-    WriteRecordHeader(s, L"DS_ABObj_Constructor", 1);
+    WriteRecordHeader(s, RecordId{L"DS_ABObj_Constructor", 1});
     s->WriteString(name);
   });
 }
