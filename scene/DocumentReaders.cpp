@@ -20,6 +20,9 @@
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
+#include "lights/DS_FlameLight.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
 #include "objects/DS_ButterflyConstructor.h"
@@ -32,6 +35,7 @@
 
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
@@ -48,5 +52,9 @@ void RegisterDocumentReaders() {
   RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
   RegisterConstructorReader<DS_ButterflyConstructor>(L"DS_ButterflyConstructor");
   RegisterConstructorReader<DS_ClockConstructor>(L"DS_ClockConstructor");
+  RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
+  RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
+  RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
+  RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
   RegisterConstructorReader<DS_3D_in_2D_array_Constructor>(L"DS_3D_in_2D_array_Constructor");
 }

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
+#include "lights/DS_FlameLight.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
 #include "objects/DS_ButterflyConstructor.h"
@@ -45,6 +48,7 @@ const void* SlideReader() {
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
     {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
     {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
@@ -61,6 +65,10 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
     {L"DS_ButterflyConstructor", Family::Item, ItemReader<DS_ButterflyConstructor>()},
     {L"DS_ClockConstructor", Family::Item, ItemReader<DS_ClockConstructor>()},
+    {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
+    {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
+    {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
     {L"DS_3D_in_2D_array_Constructor", Family::Item, ItemReader<DS_3D_in_2D_array_Constructor>()},
 };
 
