@@ -83,6 +83,10 @@ inline HRESULT CreateVertexBufferPCT(uint32_t n, DS_SimpleMesh<DX_V::PCT>& m, DW
                                      D3DPOOL pool = D3DPOOL_MANAGED) {
   return CreateMeshVertexBuffer(n, m, usage, pool);
 }
+inline HRESULT CreateVertexBufferPTT(uint32_t n, DS_SimpleMesh<DX_V::PTT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                     D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
 
 // A fresh four-vertex triangle strip (two primitives); the users write the corners.
 template <class V>

@@ -23,6 +23,8 @@
 #include "brushes/DS_FireFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "lights/DS_FlameLight.h"
+#include "lights/DS_GlassBallLight.h"
+#include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
 #include "objects/DS_ButterflyConstructor.h"
@@ -36,7 +38,9 @@
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
+  RegisterLightReader<DS_GlassBallLight>(L"DS_GlassBallLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<FakeLake2D>(L"FakeLake2D");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
   RegisterConstructorReader<DS_FlowConstructor>(L"DS_FlowConstructor");
