@@ -7,13 +7,13 @@
 #include <cmath>
 #include <vector>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
-#include "runtime/BumpMaps.h"
-#include "runtime/DdsWriter.h"
+#include "runtime/device/BumpMaps.h"
+#include "runtime/device/DdsWriter.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

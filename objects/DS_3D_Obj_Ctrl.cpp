@@ -5,7 +5,7 @@
 #include "document/DS_DocResManager.h"
 #include "objects/LoadedMesh.h"
 #include "runtime/Quads.h"
-#include "runtime/VertexFormats.h"
+#include "runtime/device/VertexFormats.h"
 
 // ---- Mesh part --------------------------------------------------------------------------------
 

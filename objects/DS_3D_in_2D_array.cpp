@@ -3,7 +3,7 @@
 #include "document/DS_ResourceCache.h"
 #include "objects/FrameTree.h"
 #include "objects/LoadedMesh.h"
-#include "runtime/VertexFormats.h"
+#include "runtime/device/VertexFormats.h"
 
 // ---- Item -------------------------------------------------------------------------------------------
 

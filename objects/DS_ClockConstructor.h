@@ -15,7 +15,8 @@
 
 #include "document/MediaCompound.h"
 #include "objects/DS_3D_Obj_Ctrl.h"
-#include "runtime/DS_AnimationBase.h"
+#include "runtime/DS_View2D.h"
+#include "runtime/device/DS_AnimationBase.h"
 
 struct DS_ClockTime {
   int hours = 0;  // 0 to 23
@@ -39,7 +40,7 @@ class DS_ClockConstructor : public DS_3D_Obj_Ctrl {
 
   void Write(DS_IOF_Holder stream) override { WriteRecord(stream); }
   DS_QuadCorners GetScreenQuad() const override;
-  bool HitTest(float x, float y) const override { return placement.ContainsPoint(x, y); }
+  bool HitTest(float x, float y) const override { return ContainsPoint(placement, x, y); }
   // Part 0 the face, part 1 the hands; both translucent. The vector is remembered for a
   // later change of the face picture.
   void BuildParts(std::vector<DS_MeshPart>& parts) override;

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "objects/DegreeMatrices.h"
-#include "runtime/DS_Frame.h"
+#include "runtime/device/DS_Frame.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Random.h"
 

@@ -10,7 +10,7 @@
 #include <cstdint>
 
 #include "document/MediaParam.h"
-#include "runtime/DS_AnimationBase.h"
+#include "runtime/device/DS_AnimationBase.h"
 
 class DS_Frame;
 

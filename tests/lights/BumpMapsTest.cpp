@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "runtime/BumpMaps.h"
-#include "runtime/DdsWriter.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/BumpMaps.h"
+#include "runtime/device/DdsWriter.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 namespace {

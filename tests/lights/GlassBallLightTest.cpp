@@ -15,11 +15,12 @@
 #include "document/ReaderRegistry.h"
 #include "lights/DS_GlassBallLight.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 #include "scene/DocumentReaders.h"
 #include "tests/lights/LightShots.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/RecordBytes.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -245,7 +246,7 @@ TEST(GlassBallRecord, AWrittenLightReadsBackThroughTheRegistryWithoutItsHideValu
   configure(same);
   light.hideBall.Value() = 1;  // not stored
   const RecordBytes bytes = WriteBytes([&](DS_IOF_Holder s) { light.Write(s); });
-  EXPECT_EQ(bytes, WriteBytes([](DS_IOF_Holder s) { WriteRecordHeader(s, L"DS_GlassBallLight", 1); }) +
+  EXPECT_EQ(bytes, WriteBytes([](DS_IOF_Holder s) { WriteRecordHeader(s, RecordId{L"DS_GlassBallLight", 1}); }) +
                        WriteBytes([&](DS_IOF_Holder s) { same.WriteFields(s); }));
   std::unique_ptr<DS_2D_Light> read;
   ReadBytes(bytes, [&](DS_IOF_Holder s) { read.reset(ReadLightByClassName(s)); });
@@ -307,7 +308,6 @@ class GlassBallDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
     link = manager.CreateImageLinkFromRecord(RecordWithBytes(GridPicture(), L"grid.bmp"));
     Light::SharedScrollClock() = {};
   }
@@ -347,6 +347,7 @@ class GlassBallDrawTest : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager)};
   std::unique_ptr<DS_ImageFileLink> link;
   int shots = 0;
 };

@@ -13,7 +13,7 @@
 #include "document/DS_ResourceCache.h"
 #include "document/ReaderRegistry.h"
 #include "lights/FakeLake2D.h"
-#include "runtime/BumpMaps.h"
+#include "runtime/device/BumpMaps.h"
 #include "runtime/DS_View2D.h"
 #include "scene/DocumentReaders.h"
 #include "tests/resources/ManagerRecord.h"
@@ -21,6 +21,7 @@
 #include "tests/lights/LightShots.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/RecordBytes.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -65,7 +66,6 @@ class LakeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
   }
   // As a slide does after loading, then when it becomes current.
   void Prepare(FakeLake2D& lake, int w = kSize, int h = kSize) {
@@ -103,6 +103,7 @@ class LakeTest : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager)};
   std::unique_ptr<DS_ImageFileLink> link;
   int shots = 0;
 };
@@ -279,7 +280,7 @@ TEST(LakeRecord, AVersionTwoRecordReadsBackThroughTheRegistryWithScaledValuesFol
   const RecordBytes bytes = WriteBytes([&](DS_IOF_Holder s) { lake.Write(s); });
   // The head, then the fields in their stored order.
   const RecordBytes head = WriteBytes([](DS_IOF_Holder s) {
-    WriteRecordHeader(s, L"FakeLake2D", 2);
+    WriteRecordHeader(s, RecordId{L"FakeLake2D", 2});
     for (uint32_t raw : {250u, 10u, 0u, 40u, 100u, 20u, 9u, 12u}) s->WriteUInt(raw);
     s->WriteULong(2ul);
     s->WriteInt(0x0000FF);
@@ -330,7 +331,7 @@ TEST_F(LakeTest, TheFirstCreationTakesTheBumpMapFromTheMaskTableOrNone) {
   }
   ComRef<IDirect3DTexture9> stored = document.Tables().guidTextures[kIdentity];
   ASSERT_TRUE(stored) << "our own reader loads the V8U8 DDS";
-  document.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&document));
   lake.CreateDeviceResources();
   EXPECT_EQ(lake.BumpTexture().Get(), stored.Get());
   D3DSURFACE_DESC desc;

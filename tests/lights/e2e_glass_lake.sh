@@ -4,16 +4,17 @@
 # resting on its brown stand, the scene inside it swinging; then the evening lake, its sky
 # still while the mirrored band below the horizon ripples. The screenshots stay in the work
 # folder (glass-ball-1.png to glass-ball-3.png, lake-1.png to lake-4.png).
-#   e2e_glass_lake.sh <TevranaGlassLake.scr> <work dir>
+#   e2e_glass_lake.sh <TevranaGlassLake.scr> <work dir> <saver_probe.exe>
 # Needs DISPLAY and WINEPREFIX (scripts/test.sh sets both).
 set -uo pipefail
-scr=$1; work=$2
+scr=$1; work=$2; probe=$3
 rm -rf "$work"; mkdir -p "$work"
 pid=
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
 trap cleanup EXIT
+source "$(dirname "$0")/../shell/e2e_close.sh"
 
 wine "$scr" /t </dev/null >"$work/program.log" 2>&1 &
 pid=$!
@@ -99,4 +100,6 @@ echo "change of the sky $sky, of the water $water"
 read -r wr wg wb < <(mean "$work/lake-1.png" 400x90+100+290)
 echo "water $wr $wg $wb"
 [ $(( (wr + wg + wb) / 3 )) -ge 25 ] || fail "no reflection in the water"
+close_test_window "$probe" "$pid"
+pid=
 echo "PASS: glass ball and lake"

@@ -16,6 +16,7 @@
 #include "objects/DS_ButterflyConstructor.h"
 #include "objects/DS_ClockConstructor.h"
 #include "runtime/DS_2D_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/objects3d/Objects3DFixture.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
@@ -36,7 +37,6 @@ class Objects3DDraw : public ::testing::Test {
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
     ds_rand_restart();
-    manager.MakeCurrent();
     picture = manager.CreateImageLinkFromRecord(RecordWithBytes(SolidBmp(kSize, kSize, 0x000000), L"black.bmp"));
     light.PictureLink().SetKey(picture->Key());
     light.CreateDeviceResources();
@@ -82,6 +82,7 @@ class Objects3DDraw : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager)};
   std::unique_ptr<DS_ImageFileLink> picture;
   DS_2D_Light light;
 };

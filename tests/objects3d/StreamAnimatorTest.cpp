@@ -6,7 +6,7 @@
 #include <cmath>
 
 #include "objects/StreamAnimators.h"
-#include "runtime/DS_Frame.h"
+#include "runtime/device/DS_Frame.h"
 #include "tests/objects3d/Objects3DFixture.h"
 
 namespace {

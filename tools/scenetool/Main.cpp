@@ -32,6 +32,7 @@
 #include "document/DS_IOF.h"
 #include "runtime/DS_AudioFile.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "tools/scenetool/MaskImage.h"
 #include "tools/scenetool/SceneFields.h"
 
@@ -47,10 +48,7 @@ std::string RestOfLine(std::istringstream& words) {
 
 class SceneBuilder {
  public:
-  SceneBuilder() {
-    manager_.MakeCurrent();
-    RegisterSceneClasses(classes_);
-  }
+  SceneBuilder() { RegisterSceneClasses(classes_); }
 
   void Line(const std::string& line, int number) {
     std::istringstream words(line.substr(0, line.find('#')));
@@ -173,6 +171,7 @@ class SceneBuilder {
   }
 
   DS_DocResManager manager_;  // made first: the writers register their files with it
+  ScopedScreen selected_{ScreenSelection::Current().WithResources(&manager_)};
   SceneClasses classes_;
   DS_SlideShow_Light root_;
   std::unique_ptr<SceneFields> fields_;  // of the last light or item named

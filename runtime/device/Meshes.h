@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "document/ComRef.h"
-#include "document/CurrentDevice.h"
-#include "runtime/DS_Frame.h"
-#include "runtime/VertexFormats.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/DS_Frame.h"
+#include "runtime/device/VertexFormats.h"
 
 // Locks a whole buffer (flags 0); null when there is none or the lock fails.
 template <class T, class Buffer>

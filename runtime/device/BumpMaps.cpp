@@ -1,10 +1,10 @@
-#include "runtime/BumpMaps.h"
+#include "runtime/device/BumpMaps.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 
 namespace {
 
