@@ -26,6 +26,9 @@
 #include "lights/DS_GlassBallLight.h"
 #include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/DS_3D_in_2D_array.h"
+#include "objects/DS_ButterflyConstructor.h"
+#include "objects/DS_ClockConstructor.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
@@ -51,8 +54,11 @@ void RegisterDocumentReaders() {
   RegisterConstructorReader<DS_FlowerConstructor>(L"DS_FlowerConstructor");
   RegisterConstructorReader<DS_BirdConstructor>(L"DS_BirdConstructor");
   RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
+  RegisterConstructorReader<DS_ButterflyConstructor>(L"DS_ButterflyConstructor");
+  RegisterConstructorReader<DS_ClockConstructor>(L"DS_ClockConstructor");
   RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
   RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
   RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
   RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
+  RegisterConstructorReader<DS_3D_in_2D_array_Constructor>(L"DS_3D_in_2D_array_Constructor");
 }

@@ -14,6 +14,9 @@
 #include "lights/DS_GlassBallLight.h"
 #include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/DS_3D_in_2D_array.h"
+#include "objects/DS_ButterflyConstructor.h"
+#include "objects/DS_ClockConstructor.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
@@ -64,10 +67,13 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
     {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
     {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
+    {L"DS_ButterflyConstructor", Family::Item, ItemReader<DS_ButterflyConstructor>()},
+    {L"DS_ClockConstructor", Family::Item, ItemReader<DS_ClockConstructor>()},
     {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
     {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
     {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
     {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
+    {L"DS_3D_in_2D_array_Constructor", Family::Item, ItemReader<DS_3D_in_2D_array_Constructor>()},
 };
 
 template <class Registry>

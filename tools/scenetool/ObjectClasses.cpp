@@ -1,9 +1,14 @@
 // The sprite emitters a description can name ("item <class>"), each with every field its
 // record holds. The area is set by its fractions ("area <left> <right> <top> <bottom>"), the
 // master form the player derives the rectangle from; images are links ("image <path>
-// <stamp> [file]"), a picture package being a module link with "load-mode 1".
+// <stamp> [file]"), a picture package being a module link with "load-mode 1". The 3D objects
+// and the falling leaves likewise; the leaves carry their mesh and picture as embedded files
+// ("mesh file <path>", "texture module <dll> <id>").
 #include <string>
 
+#include "objects/DS_3D_in_2D_array.h"
+#include "objects/DS_ButterflyConstructor.h"
+#include "objects/DS_ClockConstructor.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
@@ -82,6 +87,35 @@ void AddPlacedFields(SceneFields& f, DS_StatObjConstructor& e) {
   f.Add("rotation", e.rotation);
 }
 
+void Add3DObjectFields(SceneFields& f, DS_3D_Obj_Ctrl& o) {
+  AddViewObjFields(f, o);
+  f.Add("count", o.count);
+  f.Add("size", o.size);
+  f.Add("image", o.imageLink);
+  f.Add("mesh", o.meshLink, false);
+}
+
+// An embedded file of a record: "file <path>" carries the file's bytes under its path as
+// name, "module <dll> <id>" names a resource of a module.
+void AddFileRecord(SceneFields& f, const std::string& name, DS_FileRecord& record) {
+  f.Add(name, [&record, name](std::istringstream& w) {
+    std::string kind, where;
+    if (!(w >> kind >> where)) SceneFail(name + " needs \"file <path>\" or \"module <dll> <id>\"");
+    if (kind == "file") {
+      const std::vector<uint8_t> bytes = ReadFileBytes(where);
+      record = DS_FileRecord();
+      record.name = Widen(where);
+      record.SetData(int32_t(bytes.size()), bytes.data());
+    } else if (kind == "module") {
+      int id = 0;
+      if (!(w >> id)) SceneFail(name + " module needs an id");
+      record = DS_FileRecord(id, Widen(where));
+    } else {
+      SceneFail(name + ": expected file or module, not " + kind);
+    }
+  });
+}
+
 }  // namespace
 
 void AddObjectClasses(SceneClasses& classes) {
@@ -124,4 +158,33 @@ void AddObjectClasses(SceneClasses& classes) {
   });
   classes.AddItem<DS_LightingConstructor>("DS_LightingConstructor",
                                           [](SceneFields& f, DS_LightingConstructor& e) { AddSpriteFields(f, e); });
+  classes.AddItem<DS_ButterflyConstructor>("DS_ButterflyConstructor", [](SceneFields& f, DS_ButterflyConstructor& e) {
+    Add3DObjectFields(f, e);
+    f.Add("body-image", e.bodyImage);
+    f.Add("body-mesh", e.bodyMesh, false);
+    f.Add("reserved-1", e.reserved1);
+    f.Add("reserved-2", e.reserved2);
+    AddPlain(f, "wing-scale", e.wingScale);
+  });
+  classes.AddItem<DS_ClockConstructor>("DS_ClockConstructor", [](SceneFields& f, DS_ClockConstructor& e) {
+    Add3DObjectFields(f, e);
+    f.Add("placement", e.placement);
+    f.Add("arrow-image", e.arrowImage);
+  });
+  classes.AddItem<DS_3D_in_2D_array_Constructor>(
+      "DS_3D_in_2D_array_Constructor", [](SceneFields& f, DS_3D_in_2D_array_Constructor& e) {
+        f.Add("count", e.count);
+        AddFileRecord(f, "mesh", e.meshRecord);
+        AddFileRecord(f, "texture", e.textureRecord);
+        f.Add("size", e.streamParams.size);
+        f.Add("direction", [&e](std::istringstream& w) {
+          unsigned int angle = 0;
+          if (!(w >> angle)) SceneFail("direction needs an angle in degrees");
+          e.streamParams.SetDirection(angle);
+        });
+        f.Add("speed", e.streamParams.speed);
+        f.Add("drift", e.streamParams.drift);
+        f.Add("drift-change", e.streamParams.driftChange);
+        f.Add("spin", e.streamParams.spin);
+      });
 }
