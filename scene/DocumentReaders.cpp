@@ -20,10 +20,14 @@
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
+#include "lights/DS_MatrixCodeLight.h"
+#include "lights/DS_WaterRingLight.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterLightReader<DS_MatrixCodeLight>(DS_MatrixCodeLight::kRecord.name);
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<DS_WaterRingLight>(DS_WaterRingLight::kRecord.name);
 }

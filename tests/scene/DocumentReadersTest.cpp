@@ -8,6 +8,8 @@
 #include <vector>
 
 #include "document/ReaderRegistry.h"
+#include "lights/DS_MatrixCodeLight.h"
+#include "lights/DS_WaterRingLight.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
@@ -34,7 +36,9 @@ const void* SlideReader() {
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_MatrixCodeLight", Family::Light, LightReader<DS_MatrixCodeLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"DS_WaterRingLight", Family::Light, LightReader<DS_WaterRingLight>()},
 };
 
 template <class Registry>
