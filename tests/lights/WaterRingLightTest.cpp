@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "lights/DS_WaterRingLight.h"
+#include "tests/lights/CountingEffect.h"
 #include "tests/lights/LightTestSupport.h"
 #include "tests/lights/RandomDraws.h"
 #include "tests/support/RecordBytes.h"
@@ -187,14 +188,18 @@ TEST_F(WaterRingLightTest, AResetReleasesTheWaterBuffersAndTheNextAcquisitionMak
   DS_WaterRingLight light;
   light.PictureLink().SetKey(RampPicture());
   Start(light);
+  auto* effect = new CountingEffect;
+  manager.Tables().effects[DS_LinkKey{L"common_res.dll", 76}] = ComRef<ID3DXEffect>::Adopt(effect);
   ASSERT_NE(light.Grid().VertexBuffer(), nullptr);
   light.ReleaseDeviceResources();
+  EXPECT_EQ(effect->lost, 1);
   EXPECT_EQ(light.Grid().VertexBuffer(), nullptr);
   EXPECT_EQ(light.Grid().IndexBuffer(), nullptr);
   EXPECT_FALSE(light.CaptureTargets().Ready());
   // A device with default-pool objects cannot be reset; without them it can.
   EXPECT_HRESULT_SUCCEEDED(device.Device()->Reset(&device.Params()));
   light.AcquireDeviceResources();
+  EXPECT_EQ(effect->reset, 1) << "the manager's effects are restored, as the base light restores them";
   EXPECT_NE(light.Grid().VertexBuffer(), nullptr);
   EXPECT_NE(light.Grid().IndexBuffer(), nullptr);
   EXPECT_TRUE(light.CaptureTargets().Ready());
