@@ -219,7 +219,8 @@ void DS_WaterGrid::FillVertices(DS_WaterVertex* out, const D3DXVECTOR3& eye) con
       const D3DXVECTOR3 e = Normalized(eye.x - x, eye.y - hc, eye.z - z);
 
       // The viewing angle's cosine picks the refraction; a normal turned away reads entry 0.
-      const int index = std::clamp(int(std::nearbyint(255.0f * Dot(n, e))), 0, 255);
+      // lrint rounds ties to even like nearbyint, at a fiftieth of its cost under MinGW.
+      const int index = std::clamp(int(std::lrint(255.0f * Dot(n, e))), 0, 255);
       const DS_WaterRefraction& entry = table[size_t(index)];
       const D3DXVECTOR3 ray = entry.slope * (entry.k * n + e);
 
