@@ -76,6 +76,7 @@ TEST(CodeRainSpawn, HighDensityStartsEveryIdleColumnAndNoRunStartsInABusyOne) {
   // Start mode 0: a run that starts takes head row -1 (a fresh column has head row 0).
   for (int32_t density : {20, 90, 100}) {
     SCOPED_TRACE(density);
+    ds_rand_restart();
     auto grid = MakeGrid(60, 10, Layout(density, 0, 0, 0, 5));
     grid->columnStates[7] = {4, 0, 3};  // busy
     SpawnColumns(*grid);
@@ -137,6 +138,7 @@ TEST(CodeRainSpawn, SparklesNeedTwoColumns) {
 }
 
 TEST(CodeRainSpawn, ASparkleBrightensOnlySteadyGlyphs) {
+  ds_rand_restart();
   auto grid = MakeGrid(2, 1, Layout(1, 0, 1, 0, 5));
   for (DS_CodeRainColumn& c : grid->columnStates) c.length = 1;
   // Many steps: the sparkle count is (rand % 10) / 10 - 1 with one column pair, so never

@@ -15,6 +15,7 @@
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_View2D.h"
+#include "runtime/Random.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
 
@@ -32,6 +33,7 @@ class LightTest : public ::testing::Test {
     ASSERT_TRUE(device.Ok());
     manager.MakeCurrent();
     SelectView(nullptr, nullptr);
+    ds_rand_restart();  // every case sees the same rain and the same drops
   }
 
   // A picture the document carries, as a BMP of w x h whose pixel (x, y) is rgb(x, y).
