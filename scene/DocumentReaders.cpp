@@ -23,6 +23,10 @@
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/FlashingEmitters.h"
+#include "objects/RootedEmitters.h"
+#include "objects/StreamingEmitters.h"
+#include "objects/WanderingEmitters.h"
 #include "runtime/DS_SlideContainer.h"
 
 void RegisterDocumentReaders() {
@@ -30,4 +34,17 @@ void RegisterDocumentReaders() {
   RegisterLightReader<DS_MatrixCodeLight>(DS_MatrixCodeLight::kRecord.name);
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
   RegisterLightReader<DS_WaterRingLight>(DS_WaterRingLight::kRecord.name);
+  RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
+  RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
+  RegisterConstructorReader<DS_FlowConstructor>(L"DS_FlowConstructor");
+  RegisterConstructorReader<DS_FishConstructor>(L"DS_FishConstructor");
+  RegisterConstructorReader<DS_GhostConstructor>(L"DS_GhostConstructor");
+  RegisterConstructorReader<DS_FogConstructor>(L"DS_FogConstructor");
+  RegisterConstructorReader<DS_LightingConstructor>(L"DS_LightingConstructor");
+  RegisterConstructorReader<DS_GrassConstructor>(L"DS_GrassConstructor");
+  RegisterConstructorReader<DS_RainConstructor>(L"DS_RainConstructor");
+  RegisterConstructorReader<DS_StatObjConstructor>(L"DS_StatObjConstructor");
+  RegisterConstructorReader<DS_FlowerConstructor>(L"DS_FlowerConstructor");
+  RegisterConstructorReader<DS_BirdConstructor>(L"DS_BirdConstructor");
+  RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
 }

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "lights/DS_WaterRingLight.h"
+#include "objects/RootedEmitters.h"
 #include "tests/lights/CountingEffect.h"
 #include "tests/lights/LightTestSupport.h"
 #include "tests/lights/RandomDraws.h"
@@ -390,9 +391,18 @@ class SquareObject : public DS_ABObj {
 };
 
 TEST_F(WaterRingLightTest, WholeSceneRefractsTheSlidesObjectsOtherwiseTheyStayCrisp) {
-  const DS_LinkKey picture = StripedPicture();
-  std::vector<DS_SharedPtr<DS_ABObj>> objects;
-  objects.emplace_back(new SquareObject(60, 40, 40, 0xFF0000FFu));  // blue: the ramps hold little
+  // The same blue square, picture (60..100, 40..80), as the test's own object and as a placed
+  // sprite of the sprite emitters.
+  const DS_LinkKey picture = StripedPicture(), blue = Picture(8, 8, [](int, int) { return 0x0000FFu; });
+  auto makeSprite = [&] {
+    DS_StatObjConstructor item;
+    item.spriteImage.SetKey(blue);
+    item.count.Assign(1);
+    item.size.Assign(40);
+    item.placement.x.Value() = 80;
+    item.placement.y.Value() = 60;
+    return item.CreateObject();
+  };
   auto blueShare = [&](const std::vector<uint32_t>& px, int x0, int y0, int x1, int y1) {
     int n = 0;
     for (int y = y0; y < y1; ++y)
@@ -402,34 +412,45 @@ TEST_F(WaterRingLightTest, WholeSceneRefractsTheSlidesObjectsOtherwiseTheyStayCr
       }
     return n;
   };
-  std::vector<uint32_t> frames[2][2];  // [flag][calm, rippled]
-  for (int flag : {0, 1}) {
-    SCOPED_TRACE(flag);
-    DS_WaterRingLight light;
-    light.PictureLink().SetKey(picture);
-    light.wholeScene.Assign(flag);
-    Rough(light);
-    Start(light);
-    Calm(light);
-    Steps(light, 2);
-    // The first frame after an acquisition draws the captured picture unlit: the stage is
-    // still off (the fader hides it on a slide); the frames compared come after it.
-    Frame(light, objects);
-    frames[flag][0] = Frame(light, objects);
-    DS_WaterGrid& grid = light.Grid();
-    for (int i = 0; i < 4; ++i) grid.AddDropAt(grid.Columns() / 2, grid.Rows() / 2);
-    Steps(light, 8, 1.0f);
-    frames[flag][1] = Frame(light, objects);
-    Save(flag ? "water-whole-scene" : "water-objects-over");
-    // Calm: the square stands where it is, whether seen through the water or not.
-    EXPECT_GT(blueShare(frames[flag][0], 64, 44, 96, 76), 30 * 30);
-    EXPECT_EQ(blueShare(frames[flag][0], 0, 0, 50, 120), 0);
+  for (bool sprite : {false, true}) {
+    SCOPED_TRACE(sprite ? "a placed sprite" : "the test's square");
+    std::vector<uint32_t> frames[2][2];  // [flag][calm, rippled]
+    for (int flag : {0, 1}) {
+      SCOPED_TRACE(flag);
+      std::vector<DS_SharedPtr<DS_ABObj>> objects;
+      objects.emplace_back(sprite ? makeSprite() : new SquareObject(60, 40, 40, 0xFF0000FFu));
+      DS_WaterRingLight light;
+      light.PictureLink().SetKey(picture);
+      light.wholeScene.Assign(flag);
+      Rough(light);
+      Start(light);
+      Calm(light);
+      auto steps = [&](int n, float from) {
+        for (int i = 0; i < n; ++i) {
+          light.Update(from + 0.03f * float(i));
+          objects[0]->Update(from + 0.03f * float(i));
+        }
+      };
+      steps(2, 0.0f);
+      // The first frame after an acquisition draws the captured picture unlit: the stage is
+      // still off (the fader hides it on a slide); the frames compared come after it.
+      Frame(light, objects);
+      frames[flag][0] = Frame(light, objects);
+      DS_WaterGrid& grid = light.Grid();
+      for (int i = 0; i < 4; ++i) grid.AddDropAt(grid.Columns() / 2, grid.Rows() / 2);
+      steps(8, 1.0f);
+      frames[flag][1] = Frame(light, objects);
+      if (!sprite) Save(flag ? "water-whole-scene" : "water-objects-over");
+      // Calm: the square stands where it is, whether seen through the water or not.
+      EXPECT_GT(blueShare(frames[flag][0], 64, 44, 96, 76), 30 * 30);
+      EXPECT_EQ(blueShare(frames[flag][0], 0, 0, 50, 120), 0);
+    }
+    // Over the water the square is drawn crisp: the rings do not move it.
+    EXPECT_EQ(Compare(frames[0][1], frames[0][0], 2, 60, 40, 100, 80).changed, 0);
+    EXPECT_GT(Compare(frames[0][1], frames[0][0], 10).changed, 200) << "the picture around it ripples";
+    // Through the water its edges move with the rings.
+    EXPECT_GT(Compare(frames[1][1], frames[1][0], 60, 50, 30, 110, 90).changed, 100);
   }
-  // Over the water the square is drawn crisp: the rings do not move it.
-  EXPECT_EQ(Compare(frames[0][1], frames[0][0], 2, 60, 40, 100, 80).changed, 0);
-  EXPECT_GT(Compare(frames[0][1], frames[0][0], 10).changed, 200) << "the picture around it ripples";
-  // Through the water its edges move with the rings.
-  EXPECT_GT(Compare(frames[1][1], frames[1][0], 60, 50, 30, 110, 90).changed, 100);
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/FlashingEmitters.h"
+#include "objects/RootedEmitters.h"
+#include "objects/StreamingEmitters.h"
+#include "objects/WanderingEmitters.h"
 #include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
 
@@ -29,6 +33,10 @@ const void* LightReader() {
   return &IOF_Virtual_ReaderT_II<X, DS_2D_Light>::Instance();
 }
 template <class X>
+const void* ItemReader() {
+  return &IOF_Virtual_ReaderT<X>::Instance();
+}
+template <class X>
 const void* SlideReader() {
   return &IOF_Virtual_ReaderT_II<X, DS_SlideContainer>::Instance();
 }
@@ -39,6 +47,19 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_MatrixCodeLight", Family::Light, LightReader<DS_MatrixCodeLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
     {L"DS_WaterRingLight", Family::Light, LightReader<DS_WaterRingLight>()},
+    {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
+    {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
+    {L"DS_FlowConstructor", Family::Item, ItemReader<DS_FlowConstructor>()},
+    {L"DS_FishConstructor", Family::Item, ItemReader<DS_FishConstructor>()},
+    {L"DS_GhostConstructor", Family::Item, ItemReader<DS_GhostConstructor>()},
+    {L"DS_FogConstructor", Family::Item, ItemReader<DS_FogConstructor>()},
+    {L"DS_LightingConstructor", Family::Item, ItemReader<DS_LightingConstructor>()},
+    {L"DS_GrassConstructor", Family::Item, ItemReader<DS_GrassConstructor>()},
+    {L"DS_RainConstructor", Family::Item, ItemReader<DS_RainConstructor>()},
+    {L"DS_StatObjConstructor", Family::Item, ItemReader<DS_StatObjConstructor>()},
+    {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
+    {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
+    {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
 };
 
 template <class Registry>

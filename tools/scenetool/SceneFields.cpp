@@ -138,4 +138,7 @@ const SceneClasses::ItemMaker* SceneClasses::Item(const std::string& name) const
   return found == items_.end() ? nullptr : &found->second;
 }
 
-void RegisterSceneClasses(SceneClasses& classes) { AddLightClasses(classes); }
+void RegisterSceneClasses(SceneClasses& classes) {
+  AddLightClasses(classes);
+  AddObjectClasses(classes);
+}

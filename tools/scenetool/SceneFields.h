@@ -98,3 +98,4 @@ class SceneClasses {
 // Every family's classes; one line per family.
 void RegisterSceneClasses(SceneClasses& classes);
 void AddLightClasses(SceneClasses& classes);
+void AddObjectClasses(SceneClasses& classes);
