@@ -77,13 +77,21 @@ function(tevrana_resource_module target)
 endfunction()
 
 # tevrana_copy_resource_module(<target> <module target>)
-# Puts the module beside <target>'s file after every build of it (the program loads it by
-# file name, its own folder first).
+# Puts the module beside <target>'s file (the program loads it by file name, its own folder
+# first). The copy is brought up to date on every build, not only when <target> is linked
+# again: a module that gains entries must reach programs that did not change. One copy
+# target per folder, so that two programs of one folder do not copy over each other.
 function(tevrana_copy_resource_module target module)
-  add_dependencies(${target} ${module})
-  add_custom_command(TARGET ${target} POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
-    VERBATIM)
+  get_target_property(folder ${target} BINARY_DIR)
+  file(RELATIVE_PATH where ${CMAKE_BINARY_DIR} ${folder})
+  string(MAKE_C_IDENTIFIER "copy_${module}_to_${where}" copy)
+  if(NOT TARGET ${copy})
+    add_custom_target(${copy} ALL
+      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> ${folder}
+      DEPENDS ${module}
+      VERBATIM)
+  endif()
+  add_dependencies(${target} ${copy})
 endfunction()
 
 # tevrana_picture_package(<target> OUTPUT <file> FRAMES <time> <picture> ...)

@@ -24,15 +24,15 @@ strokes=(
 )
 tiles=()
 i=0
-for spec in "${chars[@]}"; do
-  ch=${spec%m}; flop=(); [ "$ch" != "$spec" ] && flop=(-flop)
+for entry in "${chars[@]}"; do
+  ch=${entry%m}; flop=(); [ "$ch" != "$entry" ] && flop=(-flop)
   "$C" -size 64x60 xc:none -font "$font" -pointsize 50 -fill white -gravity center \
        -annotate +0+2 "$ch" "${flop[@]}" "$work/g$i.png"
   tiles+=("$work/g$i.png"); i=$((i + 1))
 done
-for spec in "${strokes[@]}"; do
+for entry in "${strokes[@]}"; do
   "$C" -size 64x60 xc:none -fill none -stroke white -strokewidth 6 \
-       -draw "stroke-linecap round stroke-linejoin round $spec" "$work/g$i.png"
+       -draw "stroke-linecap round stroke-linejoin round $entry" "$work/g$i.png"
   tiles+=("$work/g$i.png"); i=$((i + 1))
 done
 n=$((H / W + 2))

@@ -10,24 +10,10 @@ pid=
 fail() { echo "FAIL: $*"; exit 1; }
 trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null' EXIT
 
-wine "$scr" /t </dev/null >"$work/program.log" 2>&1 &
-pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Tevrana Screensaver$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no test window appeared"
+# shellcheck source=../support/test_window.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../support/test_window.sh"
+start_test_window "$scr"
 
-# The 600 x 400 client area (Wine draws caption and frame into the X window itself).
-shot() {
-  import -display "$DISPLAY" -window "$window" "$work/raw.png" 2>/dev/null || return 1
-  local w h
-  read -r w h < <(convert "$work/raw.png" -format '%w %h' info:)
-  local frame=$(( (w - 600) / 2 ))
-  convert "$work/raw.png" -crop "600x400+$frame+$(( h - 400 - frame ))" +repage "$work/$1.png"
-}
 mean() { convert "$1" -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info:; }
 # Pixels that differ by more than a few levels between two shots.
 changed() { compare -metric AE -fuzz 4% "$1" "$2" null: 2>&1 | cut -d' ' -f1; }
@@ -51,7 +37,7 @@ end=$((SECONDS + 120))
 for i in $(seq 200); do
   [ $SECONDS -lt $end ] || break
   sleep 0.2
-  shot "a$i" && shot "b$i" || continue
+  window_shot "a$i" && window_shot "b$i" || continue
   ka=$(kind "$work/a$i.png"); kb=$(kind "$work/b$i.png")
   echo "pair $i: $ka $(mean "$work/a$i.png"), $kb $(mean "$work/b$i.png")"
   [ "$ka" = "$kb" ] && [ "$ka" != other ] || continue
