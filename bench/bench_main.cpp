@@ -21,6 +21,8 @@
 #include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_IOF.h"
+#include "lights/DS_FlameLight.h"
+#include "runtime/DS_SlideShow_Light.h"
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "runtime/LoadDocument.h"
@@ -416,6 +418,60 @@ BenchResult WaterRingFrameStep() {
       });
 }
 
+// ---- The shipped scene ---------------------------------------------------------------------
+
+// The program's own scene (the flame light with its fire and haze, the wave brush) against
+// the plain light's scene, and the same scene stepped with the haze, the fire or the waves
+// left out in turn.
+BenchResult ShippedSceneFrameStep() {
+  BenchDevice device(1024, 768);
+  RegisterDocumentReaders();
+  IDirect3DDevice9* d = device.Device();
+  constexpr int kFrames = 400;
+  float t = 0.0f;
+  auto cost = [&](const std::function<void()>& step) {
+    for (int i = 0; i < 20; ++i) step();
+    return CpuSecondsPerFrame(step, kFrames);
+  };
+  auto root = LoadBenchScene(ReadFileBytes(TEVRANA_SHIPPED_DOCUMENT));
+  auto* flame = root && !root->slides.empty() ? dynamic_cast<DS_FlameLight*>(root->slides[0]->light.Get()) : nullptr;
+  if (!flame) {
+    std::fprintf(stderr, "the shipped scene has no flame light\n");
+    return {0, {}};
+  }
+  const std::function<void()> step = ShowFrameStep(*root, d, t);
+  DS_SlideContainer& slide = *root->slides[0];
+  const double full = cost(step);
+  const double wall = Seconds(step, 50);
+  flame->distortionFlag.Value() = 0;
+  const double noHaze = cost(step);
+  flame->distortionFlag.Value() = 1;
+  flame->fireVisible.Value() = 0;
+  const double noFire = cost(step);
+  flame->fireVisible.Value() = 1;
+  auto objects = std::move(slide.objects);
+  slide.objects.clear();
+  const double noWaves = cost(step);
+  flame->distortionFlag.Value() = 0;
+  flame->fireVisible.Value() = 0;
+  const double pictureOnly = cost(step);
+  slide.objects = std::move(objects);
+  FreeBenchScene(root);
+
+  auto plain = LoadBenchScene(ReadFileBytes(TEVRANA_BENCH_DOCUMENT));
+  const std::function<void()> plainStep = ShowFrameStep(*plain, d, t);
+  const double plainCost = cost(plainStep);
+  const double plainWall = Seconds(plainStep, 50);
+  FreeBenchScene(plain);
+  std::printf("  CPU time of the process per step, %d steps at 1024 x 768\n", kFrames);
+  std::printf("  best wall time of one step %.3f ms, of a plain-light step %.3f ms (ratio %.2f)\n", wall * 1e3,
+              plainWall * 1e3, wall / plainWall);
+  std::printf("  a step without the haze %.3f ms, without the fire %.3f ms, without the waves %.3f ms; the flame"
+              " light's picture alone %.3f ms\n",
+              noHaze * 1e3, noFire * 1e3, noWaves * 1e3, pictureOnly * 1e3);
+  return {full, {{"a plain-light step", plainCost}}};
+}
+
 // ---- Sprite emitters -------------------------------------------------------------------------
 
 // The thirteen emitters with their defaults (one sprite each, as a new item has), each in a
@@ -483,6 +539,7 @@ const std::vector<BenchCase>& Cases() {
       {"matrix_code_frame_step", MatrixCodeFrameStep},
       {"water_ring_frame_step", WaterRingFrameStep},
       {"sprite_emitters_frame_step", SpriteEmittersFrameStep},
+      {"shipped_scene_frame_step", ShippedSceneFrameStep},
   };
   return cases;
 }

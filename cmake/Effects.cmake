@@ -77,21 +77,15 @@ function(tevrana_resource_module target)
 endfunction()
 
 # tevrana_copy_resource_module(<target> <module target>)
-# Puts the module beside <target>'s file (the program loads it by file name, its own folder
-# first). The copy is brought up to date on every build, not only when <target> is linked
-# again: a module that gains entries must reach programs that did not change. One copy
-# target per folder, so that two programs of one folder do not copy over each other.
+# Puts the module beside <target>'s file on every build (the program loads it by file name,
+# its own folder first). A step of its own rather than a post-build step of <target>: a
+# module rebuilt without <target> being relinked must still be copied.
 function(tevrana_copy_resource_module target module)
-  get_target_property(folder ${target} BINARY_DIR)
-  file(RELATIVE_PATH where ${CMAKE_BINARY_DIR} ${folder})
-  string(MAKE_C_IDENTIFIER "copy_${module}_to_${where}" copy)
-  if(NOT TARGET ${copy})
-    add_custom_target(${copy} ALL
-      COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> ${folder}
-      DEPENDS ${module}
-      VERBATIM)
-  endif()
-  add_dependencies(${target} ${copy})
+  add_custom_target(${target}_${module}_copy
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
+    DEPENDS ${module}
+    VERBATIM)
+  add_dependencies(${target} ${target}_${module}_copy)
 endfunction()
 
 # tevrana_picture_package(<target> OUTPUT <file> FRAMES <time> <picture> ...)

@@ -20,6 +20,9 @@
 #include "scene/DocumentReaders.h"
 
 #include "document/ReaderRegistry.h"
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
+#include "lights/DS_FlameLight.h"
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "runtime/DS_2D_Light.h"
@@ -31,6 +34,7 @@
 
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
+  RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
   RegisterLightReader<DS_MatrixCodeLight>(DS_MatrixCodeLight::kRecord.name);
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
   RegisterLightReader<DS_WaterRingLight>(DS_WaterRingLight::kRecord.name);
@@ -47,4 +51,8 @@ void RegisterDocumentReaders() {
   RegisterConstructorReader<DS_FlowerConstructor>(L"DS_FlowerConstructor");
   RegisterConstructorReader<DS_BirdConstructor>(L"DS_BirdConstructor");
   RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
+  RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
+  RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
+  RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
+  RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Paints the slide pictures of the scene with ImageMagick, the same bytes on every run.
 #   pictures.sh <convert> <output dir> [scale]
-# scale 1 gives 1024 x 768 pictures; a larger scale gives bigger, grainier copies (the
+# scale 1 gives 1024 x 768 pictures (the campfire lake 1920 x 1080); a larger scale gives bigger, grainier copies (the
 # benchmark's large document).
 set -euo pipefail
 C=$1; out=$2; scale=${3:-1}
@@ -37,6 +37,36 @@ stars=$(awk 'BEGIN{srand(11); for(i=0;i<140;i++){x=int(rand()*1024); y=int(rand(
      -fill '#e6eef5' -draw 'polygon 0,768 0,640 200,600 420,650 640,610 860,660 1024,630 1024,768' \
      \( -size 1024x768 xc:none -fill '#b8c8d8' -draw 'polygon 0,768 0,700 260,670 520,712 760,680 1024,706 1024,768' -blur 0x2 \) -composite \
      -resize "$geom!" "${grain[@]}" -strip -quality 90 "$out/northern-lights.jpg"
+
+# A lake at dusk with a campfire's glow along the near shore (1920 x 1080 at scale 1): sky
+# to y 470, the lake to about 790 (ripples, the sun's streaks and the hills' reflection for
+# the wave brush to move), the dark shore below, where the flame light's fire rises.
+LW=$((1920 * scale)); LH=$((1080 * scale))
+hills='polygon 0,470 0,380 180,344 300,372 360,392 470,350 560,322 660,366 760,400 930,362 1040,398 1120,428 1240,380 1320,352 1430,384 1520,400 1620,360 1720,338 1830,362 1920,372 1920,470'
+near='polygon 0,470 0,432 240,412 470,444 700,418 940,452 1180,440 1420,462 1660,432 1920,450 1920,470'
+"$C" -size 1920x470 gradient:'#0e1638'-'#e0864a' \
+     \( -size 1920x320 gradient:'#b86a42'-'#0a1230' \) -append \
+     \( -size 1920x290 gradient:'#1a0f0c'-'#070403' \) -append \
+     \( -size 1920x1080 xc:none -fill '#ffe6b0' -draw 'circle 1180,452 1180,424' -blur 0x5 \) -composite \
+     \( -size 1920x1080 xc:none -fill '#ffc87060' -draw 'circle 1180,452 1180,330' -blur 0x60 \) -composite \
+     -fill '#3e2c52' -draw "$hills" -fill '#261c38' -draw "$near" \
+     \( -size 1920x470 xc:none -fill '#3a2a50' -draw "$hills" -fill '#241a34' -draw "$near" -flip -blur 0x3 \
+        -channel A -evaluate multiply 0.55 +channel -crop 1920x330+0+0 +repage -geometry +0+470 \) -composite \
+     \( -size 480x80 xc:gray50 -seed 7 +noise Random -colorspace Gray -blur 0x0.6 -resize 1920x320! -motion-blur 0x24+0 \
+        -level 35%,65% -alpha copy -fill '#ffd8a0' -colorize 100 -channel A -evaluate multiply 0.12 +channel \
+        -geometry +0+470 \) -composite \
+     \( -size 1920x1080 xc:none -fill '#ffd89080' -draw 'rectangle 1120,484 1240,488 rectangle 1090,510 1270,514 rectangle 1130,546 1230,550 rectangle 1060,588 1300,593 rectangle 1110,638 1250,643 rectangle 1140,698 1220,703 rectangle 1080,752 1280,757' -blur 0x2 \) -composite \
+     \( -size 1920x1080 xc:none -fill '#ff7a2a' -draw 'ellipse 960,1080 1100,200 0,360' -blur 0x90 -channel A -evaluate multiply 0.45 +channel \) -composite \
+     -fill '#120a08' -draw 'polygon 0,800 160,786 420,796 700,780 980,792 1260,778 1540,794 1800,782 1920,790 1920,1080 0,1080' \
+     \( -size 1920x1080 xc:none -fill '#ff8a3a' -draw 'ellipse 960,1070 820,150 0,360' -blur 0x60 -channel A -evaluate multiply 0.55 +channel \) -composite \
+     \( -size 1920x1080 xc:none -fill '#1e120e' -draw 'ellipse 300,905 95,38 0,360 ellipse 1650,930 120,46 0,360 ellipse 520,985 70,28 0,360 ellipse 1420,1000 84,32 0,360' -blur 0x3 \) -composite \
+     -resize "${LW}x${LH}!" "${grain[@]}" -strip -quality 92 "$out/campfire-lake.jpg"
+
+# The wave brush's mask over the lake: nothing above the horizon, growing towards the
+# shore (distant water moves less), gone before the shore and the fire's tips. Rows of the
+# 512 x 512 mask are picture heights / 1080 x 512.
+"$C" -size 1x512 xc:black -fx "up=min(max((j-227)/80,0),1); dn=min(max((367-j)/14,0),1); pow(up,0.8)*dn" \
+     -scale 512x512! -depth 8 "pgm:$out/lake-waves-mask.pgm"
 
 # A tiny picture for small test documents.
 "$C" -size 8x8 gradient:'#3060c0'-'#c06030' -strip "$out/tiny.png"

@@ -7,7 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "brushes/DS_FireFX.h"
+#include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
+#include "lights/DS_FlameLight.h"
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "runtime/DS_2D_Light.h"
@@ -44,6 +47,7 @@ const void* SlideReader() {
 // The registered classes, in the order of the document's class table.
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
+    {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_MatrixCodeLight", Family::Light, LightReader<DS_MatrixCodeLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
     {L"DS_WaterRingLight", Family::Light, LightReader<DS_WaterRingLight>()},
@@ -60,6 +64,10 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
     {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
     {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
+    {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
+    {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
+    {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
 };
 
 template <class Registry>

@@ -13,6 +13,11 @@
 #include <string>
 #include <vector>
 
+#include "brushes/SimpleBrushes.h"
+#include "document/DS_DocResManager.h"
+#include "lights/DS_FlameLight.h"
+#include "runtime/DS_SlideContainer.h"
+#include "runtime/DS_SlideShow_Light.h"
 #include "runtime/LoadDocument.h"
 #include "scene/DocumentReaders.h"
 #include "tests/support/TestDevice.h"
@@ -117,21 +122,55 @@ class LoadDocumentTest : public testing::Test {
   Bytes small_, scene_;
 };
 
-TEST_F(LoadDocumentTest, TheSceneLoadsWithItsSlidesMusicAndPictures) {
+TEST_F(LoadDocumentTest, TheSceneLoadsWithItsFlameLightWaveBrushMusicAndCarriedFiles) {
   std::unique_ptr<DS_SlideShow_Light> root(LoadDocumentFromMemory(scene_.data(), scene_.size()));
   std::unique_ptr<DS_DocResManager> manager(g_docResManager);
-  ASSERT_EQ(root->slides.size(), 2u);
-  EXPECT_EQ(root->slides[0]->name.Value(), L"Evening lake");
-  EXPECT_EQ(root->slides[1]->name.Value(), L"Northern lights");
-  EXPECT_EQ(root->slides[0]->showTime.Value(), 8u);
+  ASSERT_EQ(root->slides.size(), 1u);
+  DS_SlideContainer& slide = *root->slides[0];
+  EXPECT_EQ(slide.name.Value(), L"Campfire by the lake");
+  auto* flame = dynamic_cast<DS_FlameLight*>(slide.light.Get());
+  ASSERT_NE(flame, nullptr);
+  EXPECT_EQ(flame->fireVisible.Value(), 1);
+  EXPECT_EQ(flame->distortionFlag.Value(), 1);
+  EXPECT_EQ(flame->fireOffset.Value(), 75u);
+  EXPECT_EQ(flame->distortion.speed.Value(), 25u);
+  EXPECT_EQ(flame->distortion.strength.Value(), 30u);
+  EXPECT_EQ(flame->distortion.bumpScale.Value(), 72u);
+  EXPECT_EQ(flame->distortion.bumpLink.Key(), (DS_LinkKey{L"common_res.dll", 62}));
+  EXPECT_EQ(flame->distortion.effectLink.Key(), (DS_LinkKey{L"common_res.dll", 63}));
+  EXPECT_EQ(flame->fire.patternLink.Key(), (DS_LinkKey{L"common_res.dll", 7}));
+  ASSERT_EQ(slide.pendingItems.size(), 1u);
+  auto* waves = dynamic_cast<DS_WavesFX*>(slide.pendingItems.front().get());
+  ASSERT_NE(waves, nullptr);
+  EXPECT_EQ(waves->effectLink.Key(), (DS_LinkKey{L"common_res.dll", 77}));
+  // The brush's painted mask, stored under its identity.
+  const auto mask = manager->Tables().guidTextures.find(waves->guid);
+  ASSERT_NE(mask, manager->Tables().guidTextures.end());
+  ASSERT_TRUE(mask->second);
+  D3DSURFACE_DESC desc{};
+  mask->second->GetLevelDesc(0, &desc);
+  EXPECT_EQ(desc.Format, D3DFMT_A8);
+  EXPECT_EQ(desc.Width, 512u);
+  // Effects 63, 76, 77 and 92 and pictures 7, 8 and 62 travel in the document.
+  for (int id : {63, 76, 77, 92}) {
+    const auto file = manager->Tables().files.find(DS_LinkKey{L"common_res.dll", id});
+    ASSERT_NE(file, manager->Tables().files.end()) << id;
+    ASSERT_FALSE(file->second.empty()) << id;
+    EXPECT_GT(file->second.front().size, 100) << id;
+  }
+  for (int id : {7, 8, 62}) {
+    const auto set = manager->Tables().textureSets.find(DS_LinkKey{L"common_res.dll", id});
+    ASSERT_NE(set, manager->Tables().textureSets.end()) << id;
+    EXPECT_EQ(set->second.textures.size(), 1u) << id;
+  }
   ASSERT_EQ(root->audioFiles.size(), 1u);
   EXPECT_EQ(root->audioFiles[0]->sound.name, L"evening.mp3");
   EXPECT_GT(root->audioFiles[0]->sound.size, 10000);
-  DS_TextureSet& set = manager->GetImageTextures(root->slides[1]->light->PictureLink());
+  // A picture that a 1920 x 1080 screen shows without magnifying.
+  DS_TextureSet& set = manager->GetImageTextures(slide.light->PictureLink());
   ASSERT_EQ(set.textures.size(), 1u);
-  EXPECT_TRUE(set.textures[0]);
-  EXPECT_EQ(set.width, 1024u);
-  EXPECT_EQ(set.height, 768u);
+  EXPECT_EQ(set.width, 1920u);
+  EXPECT_EQ(set.height, 1080u);
   g_docResManager = nullptr;
 }
 

@@ -4,6 +4,8 @@
 #include <fstream>
 #include <iterator>
 
+#include <objbase.h>
+
 #include "document/DS_DocResManager.h"
 
 void SceneFail(const std::string& what) {
@@ -106,6 +108,41 @@ void SceneFields::Add(const std::string& name, MediaRectangle& param) {
   });
 }
 
+void SceneFields::Add(const std::string& name, MediaQuad& param) {
+  Add(name, [&param](std::istringstream& w) {
+    for (auto& corner : param.corners) {
+      D3DXVECTOR3 p;
+      p.x = Parse<float>(w, "x");
+      p.y = Parse<float>(w, "y");
+      p.z = Parse<float>(w, "z");
+      corner.SetValue(p);
+    }
+  });
+}
+
+void SceneFields::Add(const std::string& name, ds_string& value) {
+  Add(name, [&value](std::istringstream& w) {
+    std::string rest;
+    std::getline(w >> std::ws, rest);
+    value = Widen(rest);
+  });
+}
+
+void SceneFields::Add(const std::string& name, uint8_t& value) {
+  Add(name, [&value](std::istringstream& w) {
+    const unsigned v = Parse<unsigned>(w, "a number from 0 to 255");
+    if (v > 255) SceneFail("expected a number from 0 to 255");
+    value = uint8_t(v);
+  });
+}
+
+void SceneFields::Add(const std::string& name, GUID& value) {
+  Add(name, [&value](std::istringstream& w) {
+    const ds_string text = Widen(Parse<std::string>(w, "a GUID"));
+    if (FAILED(CLSIDFromString(text.c_str(), &value))) SceneFail("expected a GUID in braces");
+  });
+}
+
 void SceneFields::Add(const std::string& name, DS_FileLink3& link, bool picture) {
   Add(name, [&link, picture](std::istringstream& w) {
     const std::string path = Parse<std::string>(w, "a path");
@@ -141,4 +178,5 @@ const SceneClasses::ItemMaker* SceneClasses::Item(const std::string& name) const
 void RegisterSceneClasses(SceneClasses& classes) {
   AddLightClasses(classes);
   AddObjectClasses(classes);
+  AddBrushClasses(classes);
 }

@@ -20,6 +20,8 @@
 
 class DS_2D_Light;
 class DS_ABObj_Constructor;
+class DS_FX_Constructor;
+class DS_FireFX;
 
 [[noreturn]] void SceneFail(const std::string& what);
 ds_string Widen(const std::string& s);
@@ -46,6 +48,10 @@ class SceneFields {
   void Add(const std::string& name, MediaParamTB<unsigned long>& param);  // colours: 0xBBGGRR or decimal
   void Add(const std::string& name, MediaParamTB<ds_string>& param);      // the rest of the line
   void Add(const std::string& name, MediaRectangle& param);               // left right top bottom [x y]
+  void Add(const std::string& name, MediaQuad& param);                    // x y z of corners 0 to 3
+  void Add(const std::string& name, ds_string& value);                    // the rest of the line
+  void Add(const std::string& name, uint8_t& value);                      // 0 to 255
+  void Add(const std::string& name, GUID& value);                         // {xxxxxxxx-xxxx-...}
   // "<path> <stamp>" sets the key; a third word names a file whose bytes the document
   // carries under that key (a picture for image links, a file for the others).
   void Add(const std::string& name, DS_FileLink3& link, bool picture);
@@ -99,3 +105,8 @@ class SceneClasses {
 void RegisterSceneClasses(SceneClasses& classes);
 void AddLightClasses(SceneClasses& classes);
 void AddObjectClasses(SceneClasses& classes);
+void AddBrushClasses(SceneClasses& classes);
+// The fields every brush shares, and the fire's own, each name after the prefix; the
+// brush's identity becomes the one its mask is stored under.
+void AddBrushFields(SceneFields& fields, DS_FX_Constructor& brush, const std::string& prefix = "");
+void AddFireFields(SceneFields& fields, DS_FireFX& fire, const std::string& prefix = "");
