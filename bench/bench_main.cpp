@@ -17,8 +17,6 @@
 #include <iterator>
 #include <memory>
 
-#include "document/ComRef.h"
-#include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_IOF.h"
 #include "lights/DS_FlameLight.h"
@@ -26,7 +24,10 @@
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "runtime/LoadDocument.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 #include "scene/DocumentReaders.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
@@ -191,10 +192,10 @@ class BenchDevice {
     if (d3d_)
       d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params,
                          device_.Put());
-    g_currentDevice = device_.Get();
+    SelectScreen(ScreenSelection::Current().WithDevice(device_.Get()));
   }
   ~BenchDevice() {
-    g_currentDevice = nullptr;
+    SelectScreen(ScreenSelection::Current().WithDevice(nullptr));
     device_.Reset();
     d3d_.Reset();
     DestroyWindow(window_);
@@ -220,8 +221,9 @@ std::unique_ptr<DS_SlideShow_Light> LoadBenchScene(const std::vector<uint8_t>& d
 
 void FreeBenchScene(std::unique_ptr<DS_SlideShow_Light>& root) {
   root.reset();
-  delete g_docResManager;
-  g_docResManager = nullptr;
+  DS_DocResManager* manager = g_docResManager;  // the load selected the manager it made
+  SelectScreen(ScreenSelection::Current().WithResources(nullptr));
+  delete manager;
 }
 
 BenchResult SceneDocumentLoad() {
@@ -338,7 +340,7 @@ BenchResult LightFrameStep(const std::function<DS_2D_Light*()>& make, const char
   BenchDevice device(kWidth, kHeight);
   IDirect3DDevice9* d = device.Device();
   auto manager = std::make_unique<DS_DocResManager>();
-  manager->MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(manager.get()));
   const std::vector<uint8_t> picture = ReadFileBytes(TEVRANA_BENCH_PICTURE_1);
   DS_FileRecord record;
   record.name = L"evening-lake.jpg";

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 #include "document/DS_ABObj_Constructor.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 #include "runtime/Random.h"
 
 namespace {

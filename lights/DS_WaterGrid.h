@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 
 struct DS_WaterVertex {
   float x, y, z;

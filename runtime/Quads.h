@@ -6,8 +6,9 @@
 
 #include <cstdint>
 
-#include "document/ComRef.h"
-#include "runtime/Meshes.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/DS_TextureInfo.h"
+#include "runtime/device/Meshes.h"
 
 // Four corners in strip order: 0 bottom left, 1 top left, 2 bottom right, 3 top right.
 // For screen layouts z is written as the vertex's reciprocal w.
@@ -16,14 +17,6 @@ struct DS_QuadCorners {
     float x, y, z, u, v;
   };
   Corner corner[4]{};
-};
-
-// A texture with the size of the picture it was made from (aspect = height / width).
-struct DS_TextureInfo {
-  ComRef<IDirect3DTexture9> texture;
-  uint32_t width = 0;
-  uint32_t height = 0;
-  float aspect = 1.0f;
 };
 
 // A four-vertex strip with a held texture: DX_V::SCT on the screen, DX_V::PT for the picture.

@@ -1,113 +1,108 @@
 #pragma once
-// An effect that only counts how often it is told that its device was lost and reset: the
-// effects D3DX makes under Wine do nothing observable there (their reset is a stub), so
-// whether a light restores the manager's effects after a reset is seen through this double.
-// Every other operation fails.
+// An effect that only counts how often it was told the device was lost and reset: the real
+// one shows no trace of either under Wine. Every other call does nothing.
 #include <d3dx9.h>
 
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wunused-parameter"
 class CountingEffect : public ID3DXEffect {
  public:
   int lost = 0;
   int reset = 0;
 
-  HRESULT WINAPI QueryInterface(REFIID riid, void** out) override {
+  HRESULT STDMETHODCALLTYPE QueryInterface(REFIID, void** out) override {
     *out = nullptr;
     return E_NOINTERFACE;
   }
-  ULONG WINAPI AddRef() override { return ++references_; }
-  ULONG WINAPI Release() override {
-    const ULONG left = --references_;
+  ULONG STDMETHODCALLTYPE AddRef() override { return ++refs_; }
+  ULONG STDMETHODCALLTYPE Release() override {
+    const ULONG left = --refs_;
     if (left == 0) delete this;
     return left;
   }
-  HRESULT WINAPI OnLostDevice() override {
+  HRESULT STDMETHODCALLTYPE OnLostDevice() override {
     ++lost;
     return S_OK;
   }
-  HRESULT WINAPI OnResetDevice() override {
+  HRESULT STDMETHODCALLTYPE OnResetDevice() override {
     ++reset;
     return S_OK;
   }
 
-  HRESULT WINAPI GetDesc(D3DXEFFECT_DESC* desc) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetParameterDesc(D3DXHANDLE parameter, D3DXPARAMETER_DESC* desc) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetTechniqueDesc(D3DXHANDLE technique, D3DXTECHNIQUE_DESC* desc) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetPassDesc(D3DXHANDLE pass, D3DXPASS_DESC* desc) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetFunctionDesc(D3DXHANDLE shader, D3DXFUNCTION_DESC* desc) override { return E_NOTIMPL; }
-  D3DXHANDLE WINAPI GetParameter(D3DXHANDLE parameter, UINT index) override { return nullptr; }
-  D3DXHANDLE WINAPI GetParameterByName(D3DXHANDLE parameter, const char *name) override { return nullptr; }
-  D3DXHANDLE WINAPI GetParameterBySemantic(D3DXHANDLE parameter, const char *semantic) override { return nullptr; }
-  D3DXHANDLE WINAPI GetParameterElement(D3DXHANDLE parameter, UINT index) override { return nullptr; }
-  D3DXHANDLE WINAPI GetTechnique(UINT index) override { return nullptr; }
-  D3DXHANDLE WINAPI GetTechniqueByName(const char *name) override { return nullptr; }
-  D3DXHANDLE WINAPI GetPass(D3DXHANDLE technique, UINT index) override { return nullptr; }
-  D3DXHANDLE WINAPI GetPassByName(D3DXHANDLE technique, const char *name) override { return nullptr; }
-  D3DXHANDLE WINAPI GetFunction(UINT index) override { return nullptr; }
-  D3DXHANDLE WINAPI GetFunctionByName(const char *name) override { return nullptr; }
-  D3DXHANDLE WINAPI GetAnnotation(D3DXHANDLE object, UINT index) override { return nullptr; }
-  D3DXHANDLE WINAPI GetAnnotationByName(D3DXHANDLE object, const char *name) override { return nullptr; }
-  HRESULT WINAPI SetValue(D3DXHANDLE parameter, const void *data, UINT bytes) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetValue(D3DXHANDLE parameter, void *data, UINT bytes) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetBool(D3DXHANDLE parameter, WINBOOL b) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetBool(D3DXHANDLE parameter, WINBOOL* b) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetBoolArray(D3DXHANDLE parameter, const WINBOOL *b, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetBoolArray(D3DXHANDLE parameter, WINBOOL* b, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetInt(D3DXHANDLE parameter, INT n) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetInt(D3DXHANDLE parameter, INT* n) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetIntArray(D3DXHANDLE parameter, const INT *n, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetIntArray(D3DXHANDLE parameter, INT* n, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetFloat(D3DXHANDLE parameter, FLOAT f) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetFloat(D3DXHANDLE parameter, FLOAT* f) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetFloatArray(D3DXHANDLE parameter, const FLOAT *f, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetFloatArray(D3DXHANDLE parameter, FLOAT* f, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetVector(D3DXHANDLE parameter, const D3DXVECTOR4 *vector) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetVector(D3DXHANDLE parameter, D3DXVECTOR4* vector) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetVectorArray(D3DXHANDLE parameter, const D3DXVECTOR4 *vector, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetVectorArray(D3DXHANDLE parameter, D3DXVECTOR4* vector, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetMatrix(D3DXHANDLE parameter, const D3DXMATRIX *matrix) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetMatrix(D3DXHANDLE parameter, D3DXMATRIX* matrix) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetMatrixArray(D3DXHANDLE parameter, const D3DXMATRIX *matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetMatrixArray(D3DXHANDLE parameter, D3DXMATRIX* matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetMatrixPointerArray(D3DXHANDLE parameter, const D3DXMATRIX **matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetMatrixPointerArray(D3DXHANDLE parameter, D3DXMATRIX** matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetMatrixTranspose(D3DXHANDLE parameter, const D3DXMATRIX *matrix) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetMatrixTranspose(D3DXHANDLE parameter, D3DXMATRIX* matrix) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetMatrixTransposeArray(D3DXHANDLE parameter, const D3DXMATRIX *matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetMatrixTransposeArray(D3DXHANDLE parameter, D3DXMATRIX* matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetMatrixTransposePointerArray(D3DXHANDLE parameter, const D3DXMATRIX **matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetMatrixTransposePointerArray(D3DXHANDLE parameter, D3DXMATRIX** matrix, UINT count) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetString(D3DXHANDLE parameter, const char *string) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetString(D3DXHANDLE parameter, const char **string) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetTexture(D3DXHANDLE parameter, struct IDirect3DBaseTexture9 *texture) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetTexture(D3DXHANDLE parameter, struct IDirect3DBaseTexture9 **texture) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetPixelShader(D3DXHANDLE parameter, struct IDirect3DPixelShader9 **shader) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetVertexShader(D3DXHANDLE parameter, struct IDirect3DVertexShader9 **shader) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetArrayRange(D3DXHANDLE parameter, UINT start, UINT end) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetPool(ID3DXEffectPool **pool) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetTechnique(D3DXHANDLE technique) override { return E_NOTIMPL; }
-  D3DXHANDLE WINAPI GetCurrentTechnique() override { return nullptr; }
-  HRESULT WINAPI ValidateTechnique(D3DXHANDLE technique) override { return E_NOTIMPL; }
-  HRESULT WINAPI FindNextValidTechnique(D3DXHANDLE technique, D3DXHANDLE* next_technique) override { return E_NOTIMPL; }
-  WINBOOL WINAPI IsParameterUsed(D3DXHANDLE parameter, D3DXHANDLE technique) override { return 0; }
-  HRESULT WINAPI Begin(UINT *passes, DWORD flags) override { return E_NOTIMPL; }
-  HRESULT WINAPI BeginPass(UINT pass) override { return E_NOTIMPL; }
-  HRESULT WINAPI CommitChanges() override { return E_NOTIMPL; }
-  HRESULT WINAPI EndPass() override { return E_NOTIMPL; }
-  HRESULT WINAPI End() override { return E_NOTIMPL; }
-  HRESULT WINAPI GetDevice(struct IDirect3DDevice9 **device) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetStateManager(ID3DXEffectStateManager *manager) override { return E_NOTIMPL; }
-  HRESULT WINAPI GetStateManager(ID3DXEffectStateManager **manager) override { return E_NOTIMPL; }
-  HRESULT WINAPI BeginParameterBlock() override { return E_NOTIMPL; }
-  D3DXHANDLE WINAPI EndParameterBlock() override { return nullptr; }
-  HRESULT WINAPI ApplyParameterBlock(D3DXHANDLE parameter_block) override { return E_NOTIMPL; }
-  HRESULT WINAPI DeleteParameterBlock(D3DXHANDLE parameter_block) override { return E_NOTIMPL; }
-  HRESULT WINAPI CloneEffect(struct IDirect3DDevice9 *device, struct ID3DXEffect **effect) override { return E_NOTIMPL; }
-  HRESULT WINAPI SetRawValue(D3DXHANDLE parameter, const void *data, UINT byte_offset, UINT bytes) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDesc(D3DXEFFECT_DESC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE, D3DXPARAMETER_DESC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTechniqueDesc(D3DXHANDLE, D3DXTECHNIQUE_DESC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPassDesc(D3DXHANDLE, D3DXPASS_DESC*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFunctionDesc(D3DXHANDLE, D3DXFUNCTION_DESC*) override { return E_NOTIMPL; }
+  D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE, UINT) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetParameterByName(D3DXHANDLE, const char *) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetParameterBySemantic(D3DXHANDLE, const char *) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetParameterElement(D3DXHANDLE, UINT) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetTechnique(UINT) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetTechniqueByName(const char *) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetPass(D3DXHANDLE, UINT) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetPassByName(D3DXHANDLE, const char *) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetFunction(UINT) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetFunctionByName(const char *) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetAnnotation(D3DXHANDLE, UINT) override { return nullptr; }
+  D3DXHANDLE STDMETHODCALLTYPE GetAnnotationByName(D3DXHANDLE, const char *) override { return nullptr; }
+  HRESULT STDMETHODCALLTYPE SetValue(D3DXHANDLE, const void *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetValue(D3DXHANDLE, void *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetBool(D3DXHANDLE, WINBOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetBool(D3DXHANDLE, WINBOOL*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetBoolArray(D3DXHANDLE, const WINBOOL *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetBoolArray(D3DXHANDLE, WINBOOL*, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetInt(D3DXHANDLE, INT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetInt(D3DXHANDLE, INT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetIntArray(D3DXHANDLE, const INT *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIntArray(D3DXHANDLE, INT*, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetFloat(D3DXHANDLE, FLOAT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFloat(D3DXHANDLE, FLOAT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetFloatArray(D3DXHANDLE, const FLOAT *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetFloatArray(D3DXHANDLE, FLOAT*, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetVector(D3DXHANDLE, const D3DXVECTOR4 *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetVector(D3DXHANDLE, D3DXVECTOR4*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetVectorArray(D3DXHANDLE, const D3DXVECTOR4 *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetVectorArray(D3DXHANDLE, D3DXVECTOR4*, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMatrix(D3DXHANDLE, const D3DXMATRIX *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMatrix(D3DXHANDLE, D3DXMATRIX*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMatrixArray(D3DXHANDLE, const D3DXMATRIX *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMatrixArray(D3DXHANDLE, D3DXMATRIX*, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMatrixPointerArray(D3DXHANDLE, const D3DXMATRIX **, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMatrixPointerArray(D3DXHANDLE, D3DXMATRIX**, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMatrixTranspose(D3DXHANDLE, const D3DXMATRIX *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMatrixTranspose(D3DXHANDLE, D3DXMATRIX*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMatrixTransposeArray(D3DXHANDLE, const D3DXMATRIX *, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMatrixTransposeArray(D3DXHANDLE, D3DXMATRIX*, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetMatrixTransposePointerArray(D3DXHANDLE, const D3DXMATRIX **, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetMatrixTransposePointerArray(D3DXHANDLE, D3DXMATRIX**, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetString(D3DXHANDLE, const char *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetString(D3DXHANDLE, const char **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE, struct IDirect3DBaseTexture9 *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTexture(D3DXHANDLE, struct IDirect3DBaseTexture9 **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPixelShader(D3DXHANDLE, struct IDirect3DPixelShader9 **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetVertexShader(D3DXHANDLE, struct IDirect3DVertexShader9 **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetArrayRange(D3DXHANDLE, UINT, UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetPool(ID3DXEffectPool **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetTechnique(D3DXHANDLE) override { return E_NOTIMPL; }
+  D3DXHANDLE STDMETHODCALLTYPE GetCurrentTechnique() override { return nullptr; }
+  HRESULT STDMETHODCALLTYPE ValidateTechnique(D3DXHANDLE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE FindNextValidTechnique(D3DXHANDLE, D3DXHANDLE*) override { return E_NOTIMPL; }
+  WINBOOL STDMETHODCALLTYPE IsParameterUsed(D3DXHANDLE, D3DXHANDLE) override { return FALSE; }
+  HRESULT STDMETHODCALLTYPE Begin(UINT *, DWORD) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BeginPass(UINT) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CommitChanges() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE EndPass() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE End() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetDevice(struct IDirect3DDevice9 **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetStateManager(ID3DXEffectStateManager *) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetStateManager(ID3DXEffectStateManager **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE BeginParameterBlock() override { return E_NOTIMPL; }
+  D3DXHANDLE STDMETHODCALLTYPE EndParameterBlock() override { return nullptr; }
+  HRESULT STDMETHODCALLTYPE ApplyParameterBlock(D3DXHANDLE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE DeleteParameterBlock(D3DXHANDLE) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE CloneEffect(struct IDirect3DDevice9 *, struct ID3DXEffect **) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE SetRawValue(D3DXHANDLE, const void *, UINT, UINT) override { return E_NOTIMPL; }
 
  private:
   virtual ~CountingEffect() = default;
-  ULONG references_ = 1;
+  ULONG refs_ = 1;
 };
-#pragma GCC diagnostic pop

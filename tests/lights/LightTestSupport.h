@@ -16,6 +16,7 @@
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Random.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
 
@@ -31,8 +32,6 @@ class LightTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
-    SelectView(nullptr, nullptr);
     ds_rand_restart();  // every case sees the same rain and the same drops
   }
 
@@ -78,5 +77,7 @@ class LightTest : public ::testing::Test {
 
   TestDevice device{kWidth, kHeight};
   DS_DocResManager manager;
+  // The manager, with the process-wide default view and virtual screen.
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager).WithView(nullptr, nullptr)};
   std::vector<std::unique_ptr<DS_ImageFileLink>> links;
 };
