@@ -98,3 +98,13 @@ class MediaSpeedParam : public UINTSclaleTo<float> {
   float clock = 0.0f;
   float lastTime = 0.0f;
 };
+
+// An owner's default for a scaled parameter: scale, offset and raw value (controls told of
+// a new value), with the scaled value current either way.
+template <class T>
+void SetScaledDefault(MediaScaledValue<T>& param, unsigned int value, float scale, float offset) {
+  param.scale = scale;
+  param.offset = offset;
+  param.SetValue(value);
+  param.OnParamChanged(nullptr);
+}

@@ -1,6 +1,7 @@
 #pragma once
-// Screen quads: the corner record every quad is filled from, textured quads, the picture
-// quad, the glyph-batch chunk, and the fill, colour and alpha operations per vertex layout.
+// Screen quads: the corner record every quad is filled from, the texture reference with
+// its picture size, textured quads, the picture quad, and the fill, colour and alpha
+// operations per vertex layout. (The glyph batch is in DS_QuadBatch.h.)
 #include <d3d9.h>
 
 #include <cstdint>
@@ -29,14 +30,6 @@ class DS_TexturedQuad : public DS_SimpleMesh<V> {
 class DS_ImageQuad : public DS_TexturedQuad<DX_V::PT> {
  public:
   DS_TextureInfo info;
-};
-
-// One chunk of a glyph batch: quad k uses vertices 4k..4k+3 and six indices, drawn as one
-// indexed triangle list with its texture on stage 0.
-class DS_QuadBatch : public DS_IndexedMesh<DX_V::SCT> {
- public:
-  static constexpr uint32_t kMaxQuads = 16383;  // 4n - 1 must fit in 16-bit indices
-  ComRef<IDirect3DTexture9> texture;
 };
 
 // Screen-colour quads.

@@ -24,6 +24,8 @@
 #include "brushes/SimpleBrushes.h"
 #include "lights/DS_FlameLight.h"
 #include "lights/DS_GlassBallLight.h"
+#include "lights/DS_MatrixCodeLight.h"
+#include "lights/DS_WaterRingLight.h"
 #include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
@@ -39,7 +41,9 @@ void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
   RegisterLightReader<DS_GlassBallLight>(L"DS_GlassBallLight");
+  RegisterLightReader<DS_MatrixCodeLight>(L"DS_MatrixCodeLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<DS_WaterRingLight>(L"DS_WaterRingLight");
   RegisterLightReader<FakeLake2D>(L"FakeLake2D");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");

@@ -45,6 +45,11 @@ class DS_IndexedMesh : public DS_SimpleMesh<V> {
     lockedIndices = nullptr;
   }
 
+  // Buffers for an indexed triangle list of quads: vertexCount vertices of layout V and
+  // indexCount 16-bit indices, both write-only and managed. A count of 0 makes no buffer
+  // (a buffer of no bytes cannot be made or locked); the old buffers are released either way.
+  HRESULT CreateQuadBuffers(uint32_t vertexCount, uint32_t indexCount);
+
   ComRef<IDirect3DIndexBuffer9> indexBuffer;  // D3DFMT_INDEX16
   uint32_t indexedPrimitiveCount = 0;
   uint16_t* lockedIndices = nullptr;
@@ -86,6 +91,24 @@ inline HRESULT CreateVertexBufferPCT(uint32_t n, DS_SimpleMesh<DX_V::PCT>& m, DW
 inline HRESULT CreateVertexBufferPTT(uint32_t n, DS_SimpleMesh<DX_V::PTT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
                                      D3DPOOL pool = D3DPOOL_MANAGED) {
   return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+
+template <class V>
+HRESULT DS_IndexedMesh<V>::CreateQuadBuffers(uint32_t vertexCount, uint32_t indexCount) {
+  this->primitiveType = D3DPT_TRIANGLELIST;
+  this->primitiveCount = 0;
+  indexedPrimitiveCount = indexCount / 3;
+  indexBuffer.Reset();
+  lockedIndices = nullptr;
+  this->vertexBuffer.Reset();
+  this->lockedVertices = nullptr;
+  this->vertexCount = vertexCount;
+  if (vertexCount == 0 || indexCount == 0) return S_OK;
+  HRESULT hr = CreateMeshVertexBuffer(vertexCount, *this);
+  if (FAILED(hr)) return hr;
+  if (!g_currentDevice) return E_FAIL;
+  return g_currentDevice->CreateIndexBuffer(UINT(indexCount * sizeof(uint16_t)), D3DUSAGE_WRITEONLY, D3DFMT_INDEX16,
+                                            D3DPOOL_MANAGED, indexBuffer.Put(), nullptr);
 }
 
 // A fresh four-vertex triangle strip (two primitives); the users write the corners.

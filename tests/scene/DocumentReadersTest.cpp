@@ -12,6 +12,8 @@
 #include "document/ReaderRegistry.h"
 #include "lights/DS_FlameLight.h"
 #include "lights/DS_GlassBallLight.h"
+#include "lights/DS_MatrixCodeLight.h"
+#include "lights/DS_WaterRingLight.h"
 #include "lights/FakeLake2D.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
@@ -52,7 +54,9 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
     {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_GlassBallLight", Family::Light, LightReader<DS_GlassBallLight>()},
+    {L"DS_MatrixCodeLight", Family::Light, LightReader<DS_MatrixCodeLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"DS_WaterRingLight", Family::Light, LightReader<DS_WaterRingLight>()},
     {L"FakeLake2D", Family::Light, LightReader<FakeLake2D>()},
     {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
     {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
