@@ -4,33 +4,6 @@
 #include "runtime/DS_View2D.h"
 #include "runtime/TextureHelpers.h"
 
-namespace {
-
-// The first texture of a set, when the set holds one.
-ComRef<IDirect3DTexture9> FirstTexture(const DS_FileLink3& link) {
-  if (!g_docResManager) return nullptr;
-  const DS_TextureSet& set = g_docResManager->GetImageTextures(link);
-  return set.textures.empty() ? nullptr : set.textures.front();
-}
-
-// A colour's bytes, red first, as 0..1.
-D3DXVECTOR3 ColourVector(unsigned long colour) {
-  return D3DXVECTOR3(float(colour & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
-                     float((colour >> 16) & 0xFF) / 255.0f);
-}
-
-void ReadColour(DS_IOF_Holder stream, MediaColor& colour) {
-  int32_t v = 0;
-  stream->ReadInt(v);
-  colour.Value() = static_cast<unsigned long>(uint32_t(v));
-}
-
-void WriteColour(DS_IOF_Holder stream, const MediaColor& colour) {
-  stream->WriteInt(int32_t(uint32_t(colour.Value())));
-}
-
-}  // namespace
-
 DS_FireFX::DS_FireFX()
     : colour1(0xFFFF),
       colour2(0xFF),
@@ -93,8 +66,8 @@ DS_FireFX::~DS_FireFX() {
 
 void DS_FireFX::BindResources(ComRef<IDirect3DTexture9>* mask) {
   DS_FX_Constructor::BindResources(mask);
-  pattern_ = FirstTexture(patternLink);
-  noise_ = FirstTexture(noiseLink);
+  pattern_ = FirstImageTexture(patternLink);
+  noise_ = FirstImageTexture(noiseLink);
   CreateGridMesh8x8();
   BuildGrid();
 }
@@ -197,9 +170,7 @@ void DS_FireFX::ReadFields(DS_IOF_Holder stream, int32_t version) {
 }
 
 DS_FireFX* DS_FireFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  auto fire = std::make_unique<DS_FireFX>();
-  fire->ReadFields(stream, version);
-  return fire.release();
+  return ReadNewBrush<DS_FireFX>(stream, version);
 }
 
 std::unique_ptr<DS_FireFX> DS_FireFX::ReadNewRecord(DS_IOF_Holder stream) {

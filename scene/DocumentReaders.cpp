@@ -21,8 +21,12 @@
 
 #include "document/ReaderRegistry.h"
 #include "brushes/DS_FireFX.h"
+#include "brushes/DS_MoveFX.h"
+#include "brushes/DS_PatternBrush.h"
+#include "brushes/DS_WaterFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "lights/DS_FlameLight.h"
+#include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 
@@ -30,8 +34,13 @@ void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<FakeUndervater>(L"FakeUndervater");
   RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
   RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
   RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
+  RegisterConstructorReader<DS_PatternBrush>(L"DS_PatternBrush");
+  RegisterConstructorReader<DS_PatternBrushC>(L"DS_PatternBrushC");
+  RegisterConstructorReader<DS_WaterFX>(L"DS_WaterFX");
+  RegisterConstructorReader<DS_MoveFX>(L"DS_MoveFX");
   RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
 }

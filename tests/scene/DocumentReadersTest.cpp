@@ -8,9 +8,13 @@
 #include <vector>
 
 #include "brushes/DS_FireFX.h"
+#include "brushes/DS_MoveFX.h"
+#include "brushes/DS_PatternBrush.h"
+#include "brushes/DS_WaterFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
 #include "lights/DS_FlameLight.h"
+#include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
@@ -43,9 +47,14 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
     {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"FakeUndervater", Family::Light, LightReader<FakeUndervater>()},
     {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
     {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
     {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_PatternBrush", Family::Item, ItemReader<DS_PatternBrush>()},
+    {L"DS_PatternBrushC", Family::Item, ItemReader<DS_PatternBrushC>()},
+    {L"DS_WaterFX", Family::Item, ItemReader<DS_WaterFX>()},
+    {L"DS_MoveFX", Family::Item, ItemReader<DS_MoveFX>()},
     {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
 };
 

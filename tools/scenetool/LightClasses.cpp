@@ -1,5 +1,6 @@
 // The picture lights a description can name ("light <class>").
 #include "lights/DS_FlameLight.h"
+#include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "tools/scenetool/SceneFields.h"
 
@@ -16,5 +17,11 @@ void AddLightClasses(SceneClasses& classes) {
     f.Add("distortion.strength", l.distortion.strength);
     f.Add("distortion.bumpScale", l.distortion.bumpScale);
     AddFireFields(f, l.fire, "fire.");
+  });
+  // The underwater effect's fields under "effect.".
+  classes.AddLight<FakeUndervater>("FakeUndervater", [](SceneFields& f, FakeUndervater& l) {
+    AddBrushFields(f, l.effect, "effect.");
+    f.Add("effect.amplitude", l.effect.amplitude);
+    f.Add("effect.wavelength", l.effect.wavelength);
   });
 }
