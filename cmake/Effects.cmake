@@ -77,13 +77,15 @@ function(tevrana_resource_module target)
 endfunction()
 
 # tevrana_copy_resource_module(<target> <module target>)
-# Puts the module beside <target>'s file after every build of it (the program loads it by
-# file name, its own folder first).
+# Puts the module beside <target>'s file whenever <target> is built (the program loads it by
+# file name, its own folder first). The copy runs on every build, not after a link only: a
+# module rebuilt on its own (a changed effect or picture) would leave the old copy there.
 function(tevrana_copy_resource_module target module)
-  add_dependencies(${target} ${module})
-  add_custom_command(TARGET ${target} POST_BUILD
+  add_custom_target(${target}_${module}_copy
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>
+    DEPENDS ${module}
     VERBATIM)
+  add_dependencies(${target} ${target}_${module}_copy)
 endfunction()
 
 # tevrana_picture_package(<target> OUTPUT <file> FRAMES <time> <picture> ...)

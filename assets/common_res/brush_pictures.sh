@@ -17,11 +17,11 @@ png=(-strip -define png:exclude-chunks=date,time -depth 8)
 # Tileable noise channels: noise <seed> <size> <out> <blur:weight>...
 source "$(dirname "$0")/tileable_noise.sh"
 
-noise 61 256 "$tmp/height.png" 9:0.55 4:0.3 2:0.15
-# Central differences across the wrapped edges; a gain of 4 spreads the slopes over most
-# of the range (about one in twenty values clipped).
-"$C" "$tmp/height.png" -virtual-pixel tile -fx "0.5+4*(p[1,0]-p[-1,0])" "$tmp/across.png"
-"$C" "$tmp/height.png" -virtual-pixel tile -fx "0.5+4*(p[0,1]-p[0,-1])" "$tmp/down.png"
+noise 61 256 "$tmp/height.png" 12:0.6 6:0.3 3:0.1
+# Central differences across the wrapped edges; a gain of 6 spreads the slopes over most
+# of the range (a few per cent clipped).
+"$C" "$tmp/height.png" -virtual-pixel tile -fx "0.5+6*(p[1,0]-p[-1,0])" "$tmp/across.png"
+"$C" "$tmp/height.png" -virtual-pixel tile -fx "0.5+6*(p[0,1]-p[0,-1])" "$tmp/down.png"
 "$C" "$tmp/across.png" "$tmp/down.png" -size 256x256 xc:gray50 -combine "${png[@]}" "PNG24:$out/picture_89.png"
 
 # Rings of radius r about the tile's centre and corners, small rings of radius r / 2 about

@@ -89,6 +89,17 @@ TEST(MoveBrush, TheClockRunsAtTheApplicationsPaceAndACopyKeepsTheOffset) {
   EXPECT_FLOAT_EQ(copy.amplitude.scaledValue, 0.01f);
 }
 
+TEST(MoveBrush, WithoutItsEffectItDrawsNothingAndSamplesNoScene) {
+  RecordedBrush<DS_MoveFX> move;
+  move.manager.Tables().effects.erase(move.brush.effectLink.Key());
+  move.brush.sceneEffect.Value() = 1;
+  std::unique_ptr<DS_ABObj> object(move.brush.CreateObject());
+  EXPECT_FALSE(object->IsSceneEffect());
+  object->Update(1.0f);
+  object->Render(move.host);
+  EXPECT_EQ(move.host.draws, 0);
+}
+
 // "DS_MoveFX" 1, mode; "DS_DirectionBased" 1, amplitude, angle; then the base's record.
 std::vector<uint8_t> MoveRecord() {
   DS_IOF_W writer;
