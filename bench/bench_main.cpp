@@ -20,9 +20,15 @@
 #include "document/ComRef.h"
 #include "document/CurrentDevice.h"
 #include "document/DS_IOF.h"
+#include "lights/DS_FlameLight.h"
+#include "runtime/DS_SlideShow_Light.h"
 #include "runtime/LoadDocument.h"
 #include "runtime/TextureHelpers.h"
 #include "scene/DocumentReaders.h"
+#include "objects/FlashingEmitters.h"
+#include "objects/RootedEmitters.h"
+#include "objects/StreamingEmitters.h"
+#include "objects/WanderingEmitters.h"
 
 namespace {
 
@@ -256,23 +262,28 @@ double CpuSecondsPerFrame(const std::function<void()>& frame, int frames) {
   return double(used) * 1e-7 / frames;
 }
 
+// Makes the show's objects and fills the screen; then one frame step of one screen per call:
+// the show's update and drawing, then the present, 30 ms later each time.
+std::function<void()> ShowFrameStep(DS_SlideShow_Light& root, IDirect3DDevice9* d, float& t) {
+  for (auto& slide : root.slides) slide->CreateObjects();
+  root.SetPicturePosition(2);
+  return [&root, d, &t] {
+    t += 0.03f;
+    root.Update(t);
+    if (SUCCEEDED(d->BeginScene())) root.Render();
+    d->EndScene();
+    d->Present(nullptr, nullptr, nullptr, nullptr);
+  };
+}
+
 BenchResult PlainLightFrameStep() {
   BenchDevice device(1024, 768);
   RegisterDocumentReaders();
   IDirect3DDevice9* d = device.Device();
   const std::vector<uint8_t> document = ReadFileBytes(TEVRANA_BENCH_DOCUMENT);
   auto root = LoadBenchScene(document);
-  for (auto& slide : root->slides) slide->CreateObjects();
-  root->SetPicturePosition(2);
   float t = 0.0f;
-  // One frame step of one screen: the show's update and drawing, then the present.
-  auto step = [&] {
-    t += 0.03f;
-    root->Update(t);
-    if (SUCCEEDED(d->BeginScene())) root->Render();
-    d->EndScene();
-    d->Present(nullptr, nullptr, nullptr, nullptr);
-  };
+  const std::function<void()> step = ShowFrameStep(*root, d, t);
   auto clearOnly = [&] {
     if (SUCCEEDED(d->BeginScene())) d->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
     d->EndScene();
@@ -291,11 +302,126 @@ BenchResult PlainLightFrameStep() {
   return {frame, {{"a frame that only clears and presents", clear}}};
 }
 
+// ---- The shipped scene ---------------------------------------------------------------------
+
+// The program's own scene (the flame light with its fire and haze, the wave brush) against
+// the plain light's scene, and the same scene stepped with the haze, the fire or the waves
+// left out in turn.
+BenchResult ShippedSceneFrameStep() {
+  BenchDevice device(1024, 768);
+  RegisterDocumentReaders();
+  IDirect3DDevice9* d = device.Device();
+  constexpr int kFrames = 400;
+  float t = 0.0f;
+  auto cost = [&](const std::function<void()>& step) {
+    for (int i = 0; i < 20; ++i) step();
+    return CpuSecondsPerFrame(step, kFrames);
+  };
+  auto root = LoadBenchScene(ReadFileBytes(TEVRANA_SHIPPED_DOCUMENT));
+  auto* flame = root && !root->slides.empty() ? dynamic_cast<DS_FlameLight*>(root->slides[0]->light.Get()) : nullptr;
+  if (!flame) {
+    std::fprintf(stderr, "the shipped scene has no flame light\n");
+    return {0, {}};
+  }
+  const std::function<void()> step = ShowFrameStep(*root, d, t);
+  DS_SlideContainer& slide = *root->slides[0];
+  const double full = cost(step);
+  const double wall = Seconds(step, 50);
+  flame->distortionFlag.Value() = 0;
+  const double noHaze = cost(step);
+  flame->distortionFlag.Value() = 1;
+  flame->fireVisible.Value() = 0;
+  const double noFire = cost(step);
+  flame->fireVisible.Value() = 1;
+  auto objects = std::move(slide.objects);
+  slide.objects.clear();
+  const double noWaves = cost(step);
+  flame->distortionFlag.Value() = 0;
+  flame->fireVisible.Value() = 0;
+  const double pictureOnly = cost(step);
+  slide.objects = std::move(objects);
+  FreeBenchScene(root);
+
+  auto plain = LoadBenchScene(ReadFileBytes(TEVRANA_BENCH_DOCUMENT));
+  const std::function<void()> plainStep = ShowFrameStep(*plain, d, t);
+  const double plainCost = cost(plainStep);
+  const double plainWall = Seconds(plainStep, 50);
+  FreeBenchScene(plain);
+  std::printf("  CPU time of the process per step, %d steps at 1024 x 768\n", kFrames);
+  std::printf("  best wall time of one step %.3f ms, of a plain-light step %.3f ms (ratio %.2f)\n", wall * 1e3,
+              plainWall * 1e3, wall / plainWall);
+  std::printf("  a step without the haze %.3f ms, without the fire %.3f ms, without the waves %.3f ms; the flame"
+              " light's picture alone %.3f ms\n",
+              noHaze * 1e3, noFire * 1e3, noWaves * 1e3, pictureOnly * 1e3);
+  return {full, {{"a plain-light step", plainCost}}};
+}
+
+// ---- Sprite emitters -------------------------------------------------------------------------
+
+// The thirteen emitters with their defaults (one sprite each, as a new item has), each in a
+// cell of a 4 x 4 grid, drawing pictures of the resource module.
+std::vector<DS_BaseSpriteProp*> ThirteenEmitters() {
+  std::vector<DS_BaseSpriteProp*> items = {
+      new DS_GodRayConstructor,    new DS_LightingConstructor, new DS_RainConstructor,    new DS_GrassConstructor,
+      new DS_FishConstructor,      new DS_BirdConstructor,     new DS_FogConstructor,     new DS_FlowConstructor,
+      new DS_GhostConstructor,     new DS_SparkleConstructor,  new DS_DischargeConstructor, new DS_FlowerConstructor,
+      new DS_StatObjConstructor};
+  const int pictures[] = {309, 310, 304, 305, 300, 301, 303, 308, 302, 308, 307, 306, 300};
+  for (size_t i = 0; i < items.size(); ++i) {
+    DS_BaseSpriteProp& e = *items[i];
+    e.leftFraction = 0.25f * float(i % 4), e.rightFraction = e.leftFraction + 0.25f;
+    e.topFraction = 0.25f * float(i / 4), e.bottomFraction = e.topFraction + 0.25f;
+    e.spriteImage.SetKey({L"common_res.dll", pictures[i]});
+  }
+  return items;
+}
+
+BenchResult SpriteEmittersFrameStep() {
+  BenchDevice device(1024, 768);
+  RegisterDocumentReaders();
+  IDirect3DDevice9* d = device.Device();
+  const std::vector<uint8_t> document = ReadFileBytes(TEVRANA_BENCH_DOCUMENT);
+  auto root = LoadBenchScene(document);
+  float t = 0.0f;
+  const std::function<void()> step = ShowFrameStep(*root, d, t);
+  constexpr int kFrames = 600;
+  for (int i = 0; i < 20; ++i) step();
+  const double plain = CpuSecondsPerFrame(step, kFrames);
+  // The same slides with the emitters on every one of them.
+  std::vector<DS_ABObj*> emitters;
+  for (auto& slide : root->slides) {
+    for (DS_BaseSpriteProp* item : ThirteenEmitters()) {
+      DS_ABObj* object = item->CreateObject();
+      delete item;
+      emitters.push_back(object);
+      slide->objects.emplace_back(object);
+    }
+  }
+  for (int i = 0; i < 20; ++i) step();
+  const double withEmitters = CpuSecondsPerFrame(step, kFrames);
+  // Our own share: the emitters' updates (motion and vertex writing) of one step.
+  float u = t;
+  const double updates = Seconds(
+      [&] {
+        u += 0.03f;
+        for (DS_ABObj* object : emitters) object->Update(u);
+      },
+      200);
+  FreeBenchScene(root);
+  std::printf("  CPU time of the process per step, %d steps at 1024 x 768, 13 emitters per slide\n", kFrames);
+  const double perStep = updates / double(emitters.size() / 13);  // one slide's 13 move per step
+  std::printf("  updates of the 13 emitters of one slide: %.4f ms (%.1f %% of a step)\n", perStep * 1e3,
+              100.0 * perStep / withEmitters);
+  return {withEmitters, {{"the plain light's step", plain}}};
+}
+
 const std::vector<BenchCase>& Cases() {
   static const std::vector<BenchCase> cases = {
       {"document_stream_read", DocumentRead},
       {"scene_document_load", SceneDocumentLoad},
       {"plain_light_frame_step", PlainLightFrameStep},
+      {"sprite_emitters_frame_step", SpriteEmittersFrameStep},
+      {"shipped_scene_frame_step", ShippedSceneFrameStep},
   };
   return cases;
 }

@@ -38,7 +38,6 @@ inline void ReadSwitch(DS_IOF_Holder stream, MediaParamTB<int>& param) {
 inline void WriteSwitch(DS_IOF_Holder stream, const MediaParamTB<int>& param) {
   stream->WriteULong(static_cast<unsigned long>(uint32_t(param.Value())));
 }
-// Scaled values are read with notification, so that their scaled values follow.
 // Value, scale and offset copied, then every control told (the scaled value follows).
 template <class Scaled>
 void CopyScaled(Scaled& to, const Scaled& from) {
@@ -47,6 +46,7 @@ void CopyScaled(Scaled& to, const Scaled& from) {
   to.Value() = from.Value();
   to.NotifyControls(nullptr);
 }
+// Scaled values are read with notification, so that their scaled values follow.
 inline void ReadScaled(DS_IOF_Holder stream, MediaParamTB<unsigned int>& param) {
   unsigned int v = 0;
   stream->ReadUInt(v);

@@ -77,9 +77,9 @@ function(tevrana_resource_module target)
 endfunction()
 
 # tevrana_copy_resource_module(<target> <module target>)
-# Puts the module beside <target>'s file whenever <target> is built (the program loads it by
-# file name, its own folder first). The copy runs on every build, not after a link only: a
-# module rebuilt on its own (a changed effect or picture) would leave the old copy there.
+# Puts the module beside <target>'s file on every build (the program loads it by file name,
+# its own folder first). A step of its own rather than a post-build step of <target>: a
+# module rebuilt without <target> being relinked must still be copied.
 function(tevrana_copy_resource_module target module)
   add_custom_target(${target}_${module}_copy
     COMMAND ${CMAKE_COMMAND} -E copy_if_different $<TARGET_FILE:${module}> $<TARGET_FILE_DIR:${target}>

@@ -36,20 +36,6 @@ void UpdateQuadPositionsPT(DS_SimpleMesh<DX_V::PT>& quad, const D3DXVECTOR2 (&po
   }
 }
 
-// The first texture of a link's set, when the set holds one.
-ComRef<IDirect3DTexture9> FirstTexture(const DS_FileLink3& link) {
-  if (!g_docResManager) return nullptr;
-  const DS_TextureSet& set = g_docResManager->GetImageTextures(link);
-  return set.textures.empty() ? nullptr : set.textures.front();
-}
-
-// A raw value read into a parameter, its controls told only when it changed.
-void ReadRaw(DS_IOF_Holder stream, MediaParamTB<unsigned int>& param) {
-  unsigned int v = 0;
-  stream->ReadUInt(v);
-  param.SetValue(v);
-}
-
 struct RenderState {
   D3DRENDERSTATETYPE state;
   DWORD value;
@@ -89,7 +75,7 @@ DS_BumpDistortion::DS_BumpDistortion()
 bool DS_BumpDistortion::CreateDeviceResources() {
   FillQuadPT(quad, {{0, 600, 0, 1}, {0, 0, 0, 0}, {800, 600, 1, 1}, {800, 0, 1, 0}});
   effect_.Reset();
-  bumpTexture_ = FirstTexture(bumpLink);
+  bumpTexture_ = FirstImageTexture(bumpLink);
   if (g_docResManager) effect_ = g_docResManager->GetEffect(effectLink);
   return bool(effect_);
 }
@@ -240,12 +226,12 @@ void DS_FlameLight::ReadFields(DS_IOF_Holder stream, int32_t version) {
   ReadSwitch(stream, fireVisible);
   ReadSwitch(stream, distortionFlag);
   stream->ReadUInt(fireOffset.Value());
-  if (version < 2) ReadRaw(stream, fire.speed);
+  if (version < 2) ReadScaled(stream, fire.speed);
   distortion.bumpLink.Read(stream);
   distortion.effectLink.Read(stream);
-  ReadRaw(stream, distortion.speed);
-  ReadRaw(stream, distortion.strength);
-  ReadRaw(stream, distortion.bumpScale);
+  ReadScaled(stream, distortion.speed);
+  ReadScaled(stream, distortion.strength);
+  ReadScaled(stream, distortion.bumpScale);
   if (version > 1) {
     std::unique_ptr<DS_FireFX> read = DS_FireFX::ReadNewRecord(stream);
     fire = *read;

@@ -28,6 +28,10 @@
 #include "lights/DS_FlameLight.h"
 #include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/FlashingEmitters.h"
+#include "objects/RootedEmitters.h"
+#include "objects/StreamingEmitters.h"
+#include "objects/WanderingEmitters.h"
 #include "runtime/DS_SlideContainer.h"
 
 void RegisterDocumentReaders() {
@@ -35,6 +39,19 @@ void RegisterDocumentReaders() {
   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
   RegisterLightReader<FakeUndervater>(L"FakeUndervater");
+  RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
+  RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
+  RegisterConstructorReader<DS_FlowConstructor>(L"DS_FlowConstructor");
+  RegisterConstructorReader<DS_FishConstructor>(L"DS_FishConstructor");
+  RegisterConstructorReader<DS_GhostConstructor>(L"DS_GhostConstructor");
+  RegisterConstructorReader<DS_FogConstructor>(L"DS_FogConstructor");
+  RegisterConstructorReader<DS_LightingConstructor>(L"DS_LightingConstructor");
+  RegisterConstructorReader<DS_GrassConstructor>(L"DS_GrassConstructor");
+  RegisterConstructorReader<DS_RainConstructor>(L"DS_RainConstructor");
+  RegisterConstructorReader<DS_StatObjConstructor>(L"DS_StatObjConstructor");
+  RegisterConstructorReader<DS_FlowerConstructor>(L"DS_FlowerConstructor");
+  RegisterConstructorReader<DS_BirdConstructor>(L"DS_BirdConstructor");
+  RegisterConstructorReader<DS_DischargeConstructor>(L"DS_DischargeConstructor");
   RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
   RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
   RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");

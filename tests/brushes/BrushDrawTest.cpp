@@ -4,8 +4,11 @@
 // Wine as on Windows); a scene-sampling brush without its effect leaves the scene intact.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "brushes/DS_FireFX.h"
 #include "brushes/SimpleBrushes.h"
+#include "runtime/TextureHelpers.h"
 #include "tests/brushes/BrushDevice.h"
 
 namespace {
@@ -135,6 +138,59 @@ TEST_F(BrushDrawTest, ASceneSamplingBrushWithoutItsEffectLeavesTheSceneIntact) {
   const std::vector<uint32_t> both = fixture.Frame({object, fixture.Object(bright)}, 3.0f);
   const auto changes = fixture.Compare(alone, both, [](float, float) { return true; });
   EXPECT_EQ(changes.inside, 0);
+}
+
+TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsGridAndFlickers) {
+  // Corners in picture pixels: tips (v = 0) along y 30, base (v = 1) along y 90, x 20 to 100.
+  DS_FireFX fire;
+  fire.corners.corners[0].Value() = D3DXVECTOR3(20, 30, 0);
+  fire.corners.corners[1].Value() = D3DXVECTOR3(20, 90, 0);
+  fire.corners.corners[2].Value() = D3DXVECTOR3(100, 30, 0);
+  fire.corners.corners[3].Value() = D3DXVECTOR3(100, 90, 0);
+  fire.brightness.SetValue(40);
+  auto object = fixture.Object(fire);
+  auto* bound = static_cast<DS_FireFX*>(static_cast<DS_BrushObj*>(object.Get())->Brush());
+  ASSERT_TRUE(bound->CanDraw()) << "effect 92 or pictures 93 and 8 missing from the module";
+
+  // The 8 x 8 grid: 81 vertices from the corners, 128 triangles over the grid's indices.
+  DS_IndexedMesh<DX_V::PT>& grid = bound->Grid();
+  EXPECT_EQ(grid.vertexCount, 81u);
+  EXPECT_EQ(grid.indexedPrimitiveCount, 128u);
+  EXPECT_EQ(grid.primitiveType, D3DPT_TRIANGLELIST);
+  uint16_t expected[DS_GridIndexBuffer::kIndexCount];
+  WriteGridIndices(expected);
+  const uint16_t* indices = grid.LockIndices();
+  ASSERT_NE(indices, nullptr);
+  EXPECT_TRUE(std::equal(expected, expected + DS_GridIndexBuffer::kIndexCount, indices));
+  grid.UnlockIndices();
+  const DX_V::PT* v = grid.Lock();
+  ASSERT_NE(v, nullptr);
+  float minX = 1e9f, maxX = -1e9f, minY = 1e9f, maxY = -1e9f;
+  for (int i = 0; i < 81; ++i) {
+    minX = std::min(minX, v[i].x), maxX = std::max(maxX, v[i].x);
+    minY = std::min(minY, v[i].y), maxY = std::max(maxY, v[i].y);
+  }
+  grid.Unlock();
+  EXPECT_FLOAT_EQ(minX, 20.0f);
+  EXPECT_FLOAT_EQ(maxX, 100.0f);
+  EXPECT_FLOAT_EQ(minY, 30.0f);
+  EXPECT_FLOAT_EQ(maxY, 90.0f);
+
+  auto inGrid = [](float u, float v) {
+    const float x = u * BrushDevice::kW, y = v * BrushDevice::kH;
+    return x > 19 && x < 101 && y > 29 && y < 91;
+  };
+  const std::vector<uint32_t> picture = fixture.Frame({}, 0.0f);
+  const std::vector<uint32_t> first = fixture.Frame({object}, 1.0f);
+  fixture.SaveIfAsked("brush-fire-1");
+  const std::vector<uint32_t> second = fixture.Frame({object}, 1.6f);
+  fixture.SaveIfAsked("brush-fire-2");
+  const auto burning = fixture.Compare(picture, first, inGrid);
+  EXPECT_EQ(burning.outside, 0);
+  EXPECT_GT(burning.inside, 80 * 60 / 5);
+  const auto flicker = fixture.Compare(first, second, inGrid);
+  EXPECT_EQ(flicker.outside, 0);
+  EXPECT_GT(flicker.inside, 100);
 }
 
 }  // namespace

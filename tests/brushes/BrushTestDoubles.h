@@ -75,6 +75,7 @@ class RecordingEffect : public StandIn<ID3DXEffect> {
   std::map<std::string, IDirect3DBaseTexture9*> textures;
   std::string technique;
   int passes = 0;  // passes drawn (BeginPass calls)
+  int lostDevice = 0, resetDevice = 0;  // OnLostDevice and OnResetDevice calls
 
   // What the brushes call.
   STDMETHOD(SetTechnique)(D3DXHANDLE name) override {
@@ -105,8 +106,14 @@ class RecordingEffect : public StandIn<ID3DXEffect> {
   STDMETHOD(EndPass)() override { return D3D_OK; }
   STDMETHOD(End)() override { return D3D_OK; }
   STDMETHOD(CommitChanges)() override { return D3D_OK; }
-  STDMETHOD(OnLostDevice)() override { return D3D_OK; }
-  STDMETHOD(OnResetDevice)() override { return D3D_OK; }
+  STDMETHOD(OnLostDevice)() override {
+    ++lostDevice;
+    return D3D_OK;
+  }
+  STDMETHOD(OnResetDevice)() override {
+    ++resetDevice;
+    return D3D_OK;
+  }
 
   // Nothing else is used by the brushes.
   STDMETHOD(GetDesc)(D3DXEFFECT_DESC*) override { return E_NOTIMPL; }

@@ -16,6 +16,10 @@
 #include "lights/DS_FlameLight.h"
 #include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
+#include "objects/FlashingEmitters.h"
+#include "objects/RootedEmitters.h"
+#include "objects/StreamingEmitters.h"
+#include "objects/WanderingEmitters.h"
 #include "runtime/DS_SlideContainer.h"
 #include "scene/DocumentReaders.h"
 
@@ -48,6 +52,19 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
     {L"FakeUndervater", Family::Light, LightReader<FakeUndervater>()},
+    {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
+    {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
+    {L"DS_FlowConstructor", Family::Item, ItemReader<DS_FlowConstructor>()},
+    {L"DS_FishConstructor", Family::Item, ItemReader<DS_FishConstructor>()},
+    {L"DS_GhostConstructor", Family::Item, ItemReader<DS_GhostConstructor>()},
+    {L"DS_FogConstructor", Family::Item, ItemReader<DS_FogConstructor>()},
+    {L"DS_LightingConstructor", Family::Item, ItemReader<DS_LightingConstructor>()},
+    {L"DS_GrassConstructor", Family::Item, ItemReader<DS_GrassConstructor>()},
+    {L"DS_RainConstructor", Family::Item, ItemReader<DS_RainConstructor>()},
+    {L"DS_StatObjConstructor", Family::Item, ItemReader<DS_StatObjConstructor>()},
+    {L"DS_FlowerConstructor", Family::Item, ItemReader<DS_FlowerConstructor>()},
+    {L"DS_BirdConstructor", Family::Item, ItemReader<DS_BirdConstructor>()},
+    {L"DS_DischargeConstructor", Family::Item, ItemReader<DS_DischargeConstructor>()},
     {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
     {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
     {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # Runs the real program in its test window (/t) under Wine and looks at it from outside,
 # with screenshots of the X display over time.
-#   e2e.sh fades|letterbox|damaged|music <Tevrana.scr> <TevranaDamaged.scr> <work dir>
+#   e2e.sh fades|letterbox|damaged|music|flame <Tevrana.scr> <TevranaDamaged.scr> <work dir>
+#          [<the scene held still.scr> <held still without the haze.scr>]   (flame)
 # Needs DISPLAY and WINEPREFIX (scripts/test.sh sets both).
 set -uo pipefail
-check=$1; scr=$2; damaged=$3; work=$4
+check=$1; scr=$2; damaged=$3; work=$4; still=${5:-}; still_no_haze=${6:-}
 rm -rf "$work"; mkdir -p "$work"
 key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
 pid=
@@ -157,6 +158,54 @@ CONF
   rms=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/capture.raw" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
   echo "RMS $rms"
   awk -v r="$rms" 'BEGIN { exit !(r > 0.005) }' || fail "the captured sound is silent"
+  ;;
+flame)
+  # The program's own scene filling the window: the 1920 x 1080 lake at dusk at 400/1080
+  # scale, cropped at the sides. Bands of the window, by rows of the picture: sky (above the
+  # hills), hills (above the water, outside the waves' mask), the lake where the mask is
+  # full, and the shore where the fire burns (from 0.725 of the height).
+  set_setting PicPos 2
+  sky=600x90+0+10; hills=600x50+0+120; lake=600x35+0+238; fire=600x90+0+305
+  # Changes between consecutive shots, in 1/10000 of the full range, per band: "band_changes
+  # <prefix> <band>" prints the smallest and the largest.
+  band_changes() {
+    local lo=100000 hi=0 i d
+    for i in 1 2 3 4; do
+      d=$(convert "$work/$1$i.png" "$work/$1$((i + 1)).png" -crop "$2" +repage -compose difference -composite \
+          -colorspace gray -format '%[fx:int(10000*mean+0.5)]' info:)
+      [ "$d" -lt "$lo" ] && lo=$d
+      [ "$d" -gt "$hi" ] && hi=$d
+    done
+    echo "$lo $hi"
+  }
+  series() {
+    start "$1"
+    shot_of_picture "$2"1
+    for i in 2 3 4 5; do sleep 0.5; shot "$2$i" || fail "no shot"; done
+    stop
+  }
+  # Held still, without the haze: only the waves (inside their mask) and the fire move.
+  series "$still_no_haze" n
+  read -r sky_lo sky_hi < <(band_changes n $sky)
+  read -r hills_lo hills_hi < <(band_changes n $hills)
+  read -r lake_lo lake_hi < <(band_changes n $lake)
+  read -r fire_lo fire_hi < <(band_changes n $fire)
+  echo "still, no haze: sky $sky_lo..$sky_hi hills $hills_lo..$hills_hi lake $lake_lo..$lake_hi fire $fire_lo..$fire_hi"
+  [ "$sky_hi" -le 2 ] && [ "$hills_hi" -le 2 ] || fail "something moved outside the waves' mask and the fire"
+  [ "$lake_lo" -ge 8 ] || fail "the waves do not move in their mask"
+  [ "$fire_lo" -ge 150 ] || fail "the fire does not move"
+  # Held still with the haze: the whole slide shimmers, the hills' edges most.
+  series "$still" h
+  read -r haze_lo haze_hi < <(band_changes h $hills)
+  echo "still, haze: hills $haze_lo..$haze_hi"
+  [ "$haze_lo" -ge 8 ] || fail "no heat haze over the hills"
+  # The program as shipped: the fire at the bottom, warm and moving, the picture above it.
+  series "$scr" s
+  read -r fire_lo fire_hi < <(band_changes s $fire)
+  read -r r g b < <(mean "$work/s1.png" $fire)
+  echo "shipped: fire $fire_lo..$fire_hi, colour $r $g $b"
+  [ "$fire_lo" -ge 150 ] || fail "the fire does not move"
+  [ "$r" -ge $((b + 60)) ] && [ "$r" -ge 90 ] || fail "no fire colours at the bottom"
   ;;
 *) fail "unknown check $check" ;;
 esac

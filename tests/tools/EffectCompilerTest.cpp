@@ -270,6 +270,41 @@ TEST(ShaderAssembly, AssemblerFaultsCarryTheSourceLine) {
   }
 }
 
+// Windows rejects an instruction that reads more different registers of one file than the
+// shader model's read ports (Wine's assembler accepts it): the compiler fails at its line.
+TEST(ShaderAssembly, ReadPortLimitsOfEachProfileAreKept) {
+  struct Case {
+    const char* profile;
+    const char* body;
+    int line;  // 0: accepted
+    const char* message;
+  };
+  const Case cases[] = {
+      {"vs_1_1", "dcl_position v0\nmad r0, v0, $a, $b\n", 2, "reads at most 1 constant register(s) per instruction"},
+      {"vs_1_1", "dcl_position v0\nmad r0, v0, $a, $a.x\n", 0, ""},
+      {"vs_1_1", "dcl_position v0\ndcl_texcoord v1\nadd r0, v0, v1\n", 3, "1 input register(s)"},
+      {"vs_1_1", "dcl_position v0\nm4x4 r0, v0, $m\nmov oPos, r0\n", 0, ""},
+      {"vs_1_1", "dcl_position v0\nmov r1, $a\nmad r0, v0, r1, $b\n", 0, ""},
+      {"ps_2_0", "mad r0, $a, $b, c0\n", 1, "reads at most 2 constant register(s)"},
+      {"ps_2_0", "def c0, 1, 1, 1, 1\nmad r0, $a, $b, -$b\nmov oC0, r0\n", 0, ""},
+      {"ps_2_0", "dcl t0\ndcl t1\n\nadd r0, t0, t1\n", 4, "1 texture coordinate register(s)"},
+      {"ps_2_0", "dcl t0\nadd r0, t0, t0.yxzw\nmov oC0, r0\n", 0, ""},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.body);
+    Effect e = ParseEffect(std::string("float4 a; float4 b; float4x4 m;\ntechnique T { pass P { ") +
+                           (c.profile[0] == 'v' ? "VertexShader = " : "PixelShader = ") + c.profile + " {" + c.body +
+                           "} } }\n");
+    try {
+      AssembleShader(*e.techniques[0].passes[0].states[0].shader, e);
+      EXPECT_EQ(c.line, 0) << "accepted";
+    } catch (const CompileError& err) {
+      EXPECT_EQ(err.line, c.line + 1) << err.what();
+      EXPECT_NE(std::string(err.what()).find(c.message), std::string::npos) << err.what();
+    }
+  }
+}
+
 TEST(ShaderAssembly, ConstantTableSitsRightAfterTheVersionToken) {
   Effect e = ParseEffect("float k;\ntechnique T { pass P { PixelShader = ps_2_0 { mov oC0, $k.x } } }\n");
   std::vector<uint32_t> code = AssembleShader(*e.techniques[0].passes[0].states[0].shader, e);

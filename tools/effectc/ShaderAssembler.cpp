@@ -82,6 +82,84 @@ RegisterLimits LimitsOf(const std::string& profile) {
   return {32, 16};  // ps_2_0, ps_2_x
 }
 
+// How many different registers of one file a single instruction may read, as the D3D9
+// shader models state them (D3DXAssembleShader under Wine checks none of this, but Windows
+// rejects such a shader when the effect is created): vs_1_1 and vs_2_x read one constant
+// and one input register per instruction; ps_2_x two constants, one texture coordinate and
+// one colour input. Other profiles are not checked.
+struct ReadPorts {
+  char file;
+  int ports;
+  const char* what;
+};
+
+std::vector<ReadPorts> ReadPortsOf(const std::string& profile) {
+  if (profile == "vs_1_1" || profile == "vs_2_0" || profile == "vs_2_x")
+    return {{'c', 1, "constant"}, {'v', 1, "input"}};
+  if (profile == "ps_2_0" || profile == "ps_2_x")
+    return {{'c', 2, "constant"}, {'t', 1, "texture coordinate"}, {'v', 1, "colour input"}};
+  return {};
+}
+
+// Operations whose operands are all read (no destination first).
+bool ReadsEveryOperand(const std::string& op) {
+  for (const char* prefix : {"if", "break", "rep", "loop", "call", "texkill"})
+    if (op.rfind(prefix, 0) == 0) return true;
+  return false;
+}
+
+// The register an operand names ("-r1.xy" -> "r1", "c[a0.x + 2]" -> "c"), or "".
+std::string OperandRegister(std::string operand) {
+  size_t b = operand.find_first_not_of(" \t-");
+  if (b == std::string::npos) return {};
+  operand = operand.substr(b);
+  size_t e = 0;
+  while (e < operand.size() && (std::isalnum(static_cast<unsigned char>(operand[e])))) ++e;
+  return operand.substr(0, e);
+}
+
+// Fails at the first instruction that reads more different registers of a file than the
+// profile allows.
+void CheckReadPorts(const ShaderCode& code, const std::string& text) {
+  const std::vector<ReadPorts> limits = ReadPortsOf(code.profile);
+  if (limits.empty()) return;
+  size_t start = 0;
+  for (int line = code.bodyLine; start <= text.size(); ++line) {
+    size_t end = text.find('\n', start);
+    if (end == std::string::npos) end = text.size();
+    std::string l = text.substr(start, end - start);
+    start = end + 1;
+    size_t c = CommentStart(l, 0);
+    if (c != std::string::npos) l.resize(c);
+    size_t b = l.find_first_not_of(" \t\r{");
+    if (b == std::string::npos) continue;
+    size_t opEnd = l.find_first_of(" \t", b);
+    if (opEnd == std::string::npos) continue;
+    const std::string op = l.substr(b, opEnd - b);
+    if (op.rfind("def", 0) == 0 || op.rfind("dcl", 0) == 0) continue;
+    std::vector<std::string> operands;
+    size_t from = opEnd;
+    for (;;) {
+      size_t comma = l.find(',', from);
+      operands.push_back(OperandRegister(l.substr(from, comma == std::string::npos ? std::string::npos : comma - from)));
+      if (comma == std::string::npos) break;
+      from = comma + 1;
+    }
+    if (!ReadsEveryOperand(op) && !operands.empty()) operands.erase(operands.begin());
+    for (const ReadPorts& limit : limits) {
+      std::set<std::string> read;
+      for (const std::string& r : operands)
+        if (!r.empty() && r[0] == limit.file && (r.size() == 1 || std::isdigit(static_cast<unsigned char>(r[1]))))
+          read.insert(r);
+      if (int(read.size()) <= limit.ports) continue;
+      std::string names;
+      for (const std::string& r : read) names += (names.empty() ? "" : " and ") + r;
+      throw CompileError(line, code.profile + " reads at most " + std::to_string(limit.ports) + " " + limit.what +
+                                   " register(s) per instruction; '" + op + "' reads " + names);
+    }
+  }
+}
+
 }  // namespace
 
 ResolvedShader ResolveReferences(const ShaderCode& code, const Effect& effect) {
@@ -250,6 +328,7 @@ std::vector<uint32_t> BuildConstantTable(uint32_t versionToken, const std::strin
 
 std::vector<uint32_t> AssembleShader(const ShaderCode& code, const Effect& effect) {
   ResolvedShader resolved = ResolveReferences(code, effect);
+  CheckReadPorts(code, resolved.text);
   // Blank lines in front keep the assembler's line numbers equal to the source's.
   std::string text = std::string(size_t(code.bodyLine > 0 ? code.bodyLine - 1 : 0), '\n') + code.profile + " " +
                      resolved.text + "\n";

@@ -177,5 +177,6 @@ const SceneClasses::ItemMaker* SceneClasses::Item(const std::string& name) const
 
 void RegisterSceneClasses(SceneClasses& classes) {
   AddLightClasses(classes);
+  AddObjectClasses(classes);
   AddBrushClasses(classes);
 }

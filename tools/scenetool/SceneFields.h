@@ -104,6 +104,7 @@ class SceneClasses {
 // Every family's classes; one line per family.
 void RegisterSceneClasses(SceneClasses& classes);
 void AddLightClasses(SceneClasses& classes);
+void AddObjectClasses(SceneClasses& classes);
 void AddBrushClasses(SceneClasses& classes);
 // The fields every brush shares, and the fire's own, each name after the prefix; the
 // brush's identity becomes the one its mask is stored under.
