@@ -17,13 +17,14 @@
 #include <iterator>
 #include <memory>
 
-#include "document/ComRef.h"
-#include "document/CurrentDevice.h"
 #include "document/DS_IOF.h"
 #include "lights/DS_FlameLight.h"
 #include "runtime/DS_SlideShow_Light.h"
 #include "runtime/LoadDocument.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 #include "scene/DocumentReaders.h"
 #include "objects/FlashingEmitters.h"
 #include "objects/RootedEmitters.h"
@@ -188,10 +189,10 @@ class BenchDevice {
     if (d3d_)
       d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window_, D3DCREATE_SOFTWARE_VERTEXPROCESSING, &params,
                          device_.Put());
-    g_currentDevice = device_.Get();
+    SelectScreen(ScreenSelection::Current().WithDevice(device_.Get()));
   }
   ~BenchDevice() {
-    g_currentDevice = nullptr;
+    SelectScreen(ScreenSelection::Current().WithDevice(nullptr));
     device_.Reset();
     d3d_.Reset();
     DestroyWindow(window_);
@@ -217,8 +218,9 @@ std::unique_ptr<DS_SlideShow_Light> LoadBenchScene(const std::vector<uint8_t>& d
 
 void FreeBenchScene(std::unique_ptr<DS_SlideShow_Light>& root) {
   root.reset();
-  delete g_docResManager;
-  g_docResManager = nullptr;
+  DS_DocResManager* manager = g_docResManager;  // the load selected the manager it made
+  SelectScreen(ScreenSelection::Current().WithResources(nullptr));
+  delete manager;
 }
 
 BenchResult SceneDocumentLoad() {

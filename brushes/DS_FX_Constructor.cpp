@@ -3,7 +3,7 @@
 #include <objbase.h>
 
 #include "document/DS_DocResManager.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 constexpr UINT kMaskSize = 512;

@@ -2,7 +2,7 @@
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 
 DS_FireFX::DS_FireFX()
     : colour1(0xFFFF),

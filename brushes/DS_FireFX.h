@@ -9,7 +9,7 @@
 
 #include "brushes/DS_FX_Constructor.h"
 #include "document/MediaCompound.h"
-#include "runtime/Meshes.h"
+#include "runtime/device/Meshes.h"
 #include "runtime/Quads.h"
 
 class DS_FireFX : public DS_FX_Constructor {

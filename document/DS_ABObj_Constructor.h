@@ -28,12 +28,14 @@ class DS_ABObj_Constructor : public DS_IOF_Item {
   virtual bool Reserved6(int) { return false; }
   virtual bool Reserved7(int) { return false; }
 
-  // Class name, version 1, object name.
+  static constexpr RecordId kRecord{L"DS_ABObj_Constructor", 1};
+  // The head, then the object name.
   void WriteRecord(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
   // Reads the class name and version without looking at them, then the object name.
   bool ReadRecord(DS_IOF_Holder stream);
-  // The fields after the record's header; one layout, so the version is not used.
-  void Read(DS_IOF_Holder stream, int32_t version);
+  // One layout, so the version is not used.
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
 
   const ds_string& ObjectName() const { return objectName_; }
   void SetObjectName(const ds_string& name) { objectName_ = name; }

@@ -1,17 +1,15 @@
-#include "document/ModuleResource.h"
 #include "document/DS_DocResManager.h"
+#include "runtime/device/ModuleResource.h"
 
 #include <objbase.h>
 
 #include <cstring>
 
-#include "document/CurrentDevice.h"
-#include "runtime/MeshLoading.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/MeshLoading.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
-
-bool HasBytes(const DS_DataBlob& blob) { return blob.data != nullptr && blob.size > 0; }
 
 void ReadLinkKey(DS_IOF_Holder stream, DS_LinkKey& key) {
   stream->ReadString(key.path);
@@ -77,17 +75,25 @@ void ReadMaskTable(DS_IOF_Holder stream, std::map<GUID, DS_MaskImageEntry, GuidL
   }
 }
 
-// A resource of a module by id, or of the program itself when the module does not load.
-bool LockModuleResource(const ds_string& module, int64_t stamp, LPCWSTR type, const void*& data, DWORD& size) {
-  if (!IsResourceId(stamp)) return false;
-  HMODULE handle = module.empty() ? nullptr : LoadLibraryW(module.c_str());
-  return LockModuleResourceBytes(handle, WORD(stamp), type, data, size) && size != 0;
+// The bytes of the key's module resource (the program's own while the module does not load);
+// an empty resource counts as none.
+bool LockKeyResource(const DS_LinkKey& key, LPCWSTR type, const void*& data, DWORD& size) {
+  return LockNamedModuleResource(key.path, key.stamp, type, data, size) && size != 0;
 }
 
-void TakeSize(DS_TextureSet& set, const DS_TextureInfo& info) {
-  set.width = info.width;
-  set.height = info.height;
-  set.aspect = info.aspect;
+// One texture per record, in order, each through the cache; the set keeps the size of the
+// last one.
+template <class Records>
+void LoadTextureSet(DS_ResourceCache& cache, const Records& records, DS_TextureSet& set) {
+  set.textures.resize(records.size());
+  size_t i = 0;
+  for (const DS_FileRecord& record : records) {
+    DS_TextureInfo info = cache.LoadTexture(record);
+    set.textures[i++] = info.texture;
+    set.width = info.width;
+    set.height = info.height;
+    set.aspect = info.aspect;
+  }
 }
 
 }  // namespace
@@ -98,20 +104,12 @@ DS_MaskImageEntry::DS_MaskImageEntry() { CoCreateGuid(&guid); }
 
 DS_DocResManager::DS_DocResManager() {
   DS_ResourceCache::Create(cache_);
-  g_resourceCache = cache_.get();
   tables_ = std::make_unique<DS_DocResTables>();
 }
 
 DS_DocResManager::~DS_DocResManager() {
-  if (g_resourceCache == cache_.get()) g_resourceCache = nullptr;
-  if (g_docResManager == this) g_docResManager = nullptr;
   cache_.reset();
   tables_.reset();
-}
-
-void DS_DocResManager::MakeCurrent() {
-  g_docResManager = this;
-  g_resourceCache = cache_.get();
 }
 
 bool DS_DocResManager::ReadFields(DS_IOF_Holder stream, int32_t version) {
@@ -122,12 +120,7 @@ bool DS_DocResManager::ReadFields(DS_IOF_Holder stream, int32_t version) {
   for (const auto& [key, records] : t.images) {
     t.loadedFiles[key] = records;
     DS_TextureSet& set = t.textureSets[key];
-    set.textures.resize(records.size());
-    for (size_t i = 0; i < records.size(); ++i) {
-      DS_TextureInfo info = cache_->LoadTexture(records[i]);
-      set.textures[i] = info.texture;
-      TakeSize(set, info);  // the last record's size stays
-    }
+    LoadTextureSet(*cache_, records, set);
     if (records.size() > 1) set.frameTimes = t.frameTimes[key];
   }
   t.images.clear();
@@ -165,7 +158,7 @@ DS_TextureSet& DS_DocResManager::LoadModuleImagePackage(const DS_FileLink3& link
   if (!set.textures.empty()) return set;
   const void* data = nullptr;
   DWORD size = 0;
-  if (!LockModuleResource(key.path, key.stamp, L"DDS", data, size)) return set;
+  if (!LockKeyResource(key, L"DDS", data, size)) return set;
   // Picture package: count, frame times (float bits), count, file records.
   std::vector<uint32_t> times;
   std::vector<DS_FileRecord> records;
@@ -179,12 +172,7 @@ DS_TextureSet& DS_DocResManager::LoadModuleImagePackage(const DS_FileLink3& link
   set.frameTimes.resize(times.size());
   for (size_t i = 0; i < times.size(); ++i) std::memcpy(&set.frameTimes[i], &times[i], sizeof(float));
   tables_->loadedFiles[key] = records;
-  set.textures.resize(records.size());
-  for (size_t i = 0; i < records.size(); ++i) {
-    DS_TextureInfo info = cache_->LoadTexture(records[i]);
-    set.textures[i] = info.texture;
-    TakeSize(set, info);
-  }
+  LoadTextureSet(*cache_, records, set);
   return set;
 }
 
@@ -198,11 +186,11 @@ ComRef<ID3DXEffect> DS_DocResManager::GetEffect(const DS_FileLink3& link) {
       files.emplace_back(int32_t(key.stamp), key.path);
       const void* data = nullptr;
       DWORD size = 0;
-      if (LockModuleResource(key.path, key.stamp, RT_RCDATA, data, size))
+      if (LockKeyResource(key, RT_RCDATA, data, size))
         files.back().SetData(int32_t(size), data);
     }
     const DS_FileRecord& last = files.back();
-    if (g_currentDevice && HasBytes(last)) {
+    if (g_currentDevice && last.HasBytes()) {
       if (FAILED(D3DXCreateEffect(g_currentDevice, last.data, UINT(last.size), nullptr, nullptr, 0, nullptr,
                                   slot.Put(), nullptr)))
         slot.Reset();
@@ -221,7 +209,7 @@ DS_MeshRecord& DS_DocResManager::GetMesh(const DS_FileLink3& link, uint32_t vert
     files.back().LoadFromModule();
   }
   const DS_FileRecord& first = files.front();
-  if (HasBytes(first)) LoadMeshFromMemory(first.data, UINT(first.size), vertexSize, mesh);
+  if (first.HasBytes()) LoadMeshFromMemory(first.data, UINT(first.size), vertexSize, mesh);
   return mesh;
 }
 
@@ -243,12 +231,8 @@ std::unique_ptr<DS_ImageFileLink> DS_DocResManager::CreateImageLinkFromRecords(
   DS_TextureSet& set = tables_->textureSets[key];
   if (set.textures.empty()) {
     std::vector<DS_FileRecord>& files = tables_->loadedFiles[key];
-    for (const DS_FileRecord& record : records) {
-      DS_TextureInfo info = cache_->LoadTexture(record);
-      set.textures.push_back(info.texture);
-      TakeSize(set, info);
-      files.push_back(record);
-    }
+    files.insert(files.end(), records.begin(), records.end());
+    LoadTextureSet(*cache_, records, set);
     set.frameTimes = frameTimes;
   }
   return std::make_unique<DS_ImageFileLink>(base);
@@ -289,8 +273,11 @@ void DS_DocResManager::RefreshMaskImage(const GUID& guid) {
 }
 
 void DS_DocResManager::WriteRecord(DS_IOF_Holder stream) {
-  stream->WriteString(L"DS_DocResManager");
-  stream->WriteInt(3);
+  WriteRecordHeader(stream, kRecord);
+  WriteFields(stream);
+}
+
+void DS_DocResManager::WriteFields(DS_IOF_Holder stream) {
   WriteRecordTable(stream, tables_->images);
   WriteFrameTimeTable(stream, tables_->frameTimes);
   WriteRecordTable(stream, tables_->files);

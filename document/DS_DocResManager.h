@@ -13,13 +13,13 @@
 #include <memory>
 #include <vector>
 
-#include "document/ComRef.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
-#include "document/DS_MeshRecord.h"
 #include "document/DS_ResourceCache.h"
-#include "document/DS_TextureSet.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/DS_MeshRecord.h"
+#include "runtime/device/DS_TextureSet.h"
 
 // GUIDs ordered by their 16 bytes as they lie in memory, as unsigned bytes.
 struct GuidLess {
@@ -53,7 +53,8 @@ struct DS_DocResTables {
 
 class DS_DocResManager : public DS_IOF_Item {
  public:
-  // Makes its own cache and the empty tables, and makes its cache current.
+  // Makes its own cache and the empty tables. Selecting a manager selects its cache with it
+  // (SelectScreen, runtime/ScreenSelection.h).
   DS_DocResManager();
   ~DS_DocResManager() override;
   DS_DocResManager(const DS_DocResManager&) = delete;
@@ -61,10 +62,10 @@ class DS_DocResManager : public DS_IOF_Item {
 
   void Write(DS_IOF_Holder stream) override { WriteRecord(stream); }
 
+  static constexpr RecordId kRecord{L"DS_DocResManager", 3};
   // Reads the tables of a record of the given version (1 to 3) and makes the textures of
   // the pictures and masks. Every table goes through the bounded stream.
   bool ReadFields(DS_IOF_Holder stream, int32_t version);
-  void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
 
   // The texture set of the link's key. A module link the document does not carry is
   // loaded from the module; any other key the document does not carry gives an empty set.
@@ -92,6 +93,7 @@ class DS_DocResManager : public DS_IOF_Item {
 
   // The writing side (the authoring direction).
   void WriteRecord(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
   void RegisterImageForSave(const DS_FileLink3& link);
   void RefreshMaskImage(const GUID& guid);
   // What a written file link carries: its loaded files go into the file table. Inline, so
@@ -99,9 +101,6 @@ class DS_DocResManager : public DS_IOF_Item {
   void RegisterFileForSave(const DS_LinkKey& key) {
     if (!key.path.empty()) tables_->files[key] = tables_->loadedFiles[key];
   }
-
-  // Makes this manager and its cache the current ones (the shell, per screen).
-  void MakeCurrent();
 
   DS_DocResTables& Tables() { return *tables_; }
   DS_ResourceCache& Cache() { return *cache_; }
@@ -111,5 +110,6 @@ class DS_DocResManager : public DS_IOF_Item {
   std::unique_ptr<DS_DocResTables> tables_;
 };
 
-// The manager of the screen being drawn.
+// The manager of the screen being drawn; set with the other per-screen pointers by
+// SelectScreen (runtime/ScreenSelection.h).
 extern DS_DocResManager* g_docResManager;

@@ -186,7 +186,7 @@ void RequireCountFits(DS_IOF_Virtual* stream, int32_t count, size_t perItem, con
 // ---- DS_DataBlob -------------------------------------------------------------------------
 
 DS_DataBlob::DS_DataBlob(const DS_DataBlob& other) : name(other.name) {
-  if (other.data && other.size > 0) SetData(other.size, other.data);
+  if (other.HasBytes()) SetData(other.size, other.data);
 }
 
 DS_DataBlob::DS_DataBlob(DS_DataBlob&& other) noexcept
@@ -198,7 +198,7 @@ DS_DataBlob::DS_DataBlob(DS_DataBlob&& other) noexcept
 DS_DataBlob& DS_DataBlob::operator=(const DS_DataBlob& other) {
   if (this != &other) {
     name = other.name;
-    if (other.data && other.size > 0) {
+    if (other.HasBytes()) {
       SetData(other.size, other.data);
     } else {
       delete[] data;

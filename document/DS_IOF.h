@@ -38,6 +38,7 @@ struct DS_DataBlob {
 
   // Frees the held bytes, then holds a new copy of the given ones.
   void SetData(int32_t newSize, const void* bytes);
+  bool HasBytes() const { return data != nullptr && size > 0; }
   // A different name (ordinal comparison) frees the bytes; an equal one changes nothing.
   void SetName(const ds_string& newName);
 };

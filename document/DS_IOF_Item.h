@@ -1,8 +1,15 @@
 #pragma once
 // Base of every document item stored as a record: class name (string), int32 version, the
-// class's own fields, then the record of its base class in the same form. Reading is not
-// virtual: each class has `void Read(DS_IOF_Holder stream, int32_t version)`, called by its
-// reader (after default construction) or by the owner of the object.
+// class's own fields, then the record of its base class in the same form. Each record class
+// declares its name and newest version once and splits its record the same way:
+//   static constexpr RecordId kRecord{L"DS_FlameLight", 2};
+//   void WriteRecord(DS_IOF_Holder stream);  // WriteRecordHeader(stream, kRecord), WriteFields
+//   void WriteFields(DS_IOF_Holder stream);  // own fields, then the base class's WriteRecord
+//   void ReadFields(DS_IOF_Holder stream, int32_t version);  // the same for the version read
+// ReadRecordHeader takes the head of a record that an owner or a subclass reads. Reading is
+// not virtual: a class of a reader registry also has `void Read(DS_IOF_Holder stream,
+// int32_t version)`, which its reader calls after default construction with the version of
+// the head the lookup read.
 #include <cstdint>
 
 #include "document/DS_IOF.h"
@@ -40,9 +47,4 @@ inline DS_RecordHeader ReadRecordHeader(DS_IOF_Holder stream) {
 inline void WriteRecordHeader(DS_IOF_Holder stream, const RecordId& record) {
   stream->WriteString(record.name);
   stream->WriteInt(record.version);
-}
-
-inline void WriteRecordHeader(DS_IOF_Holder stream, const ds_string& className, int32_t version) {
-  stream->WriteString(className);
-  stream->WriteInt(version);
 }

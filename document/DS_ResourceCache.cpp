@@ -2,10 +2,10 @@
 
 #include <d3dx9.h>
 
-#include "document/CurrentDevice.h"
-#include "document/ModuleResource.h"
-#include "runtime/MeshLoading.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/MeshLoading.h"
+#include "runtime/device/ModuleResource.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 
@@ -17,8 +17,6 @@ void FillInfo(DS_TextureInfo& entry, const ComRef<IDirect3DTexture9>& texture, c
     entry = DS_TextureInfo{};
   }
 }
-
-bool HasBytes(const DS_DataBlob& blob) { return blob.data != nullptr && blob.size > 0; }
 
 }  // namespace
 
@@ -39,7 +37,7 @@ ComRef<IDirect3DTexture9> DS_ResourceCache::GetBuiltinTexture(int32_t id) {
 
 DS_TextureInfo DS_ResourceCache::LoadTexture(const DS_FileRecord& record) {
   if (!record.name.empty()) {
-    if (HasBytes(record)) return LoadTextureFromMemory(record.data, size_t(record.size));
+    if (record.HasBytes()) return LoadTextureFromMemory(record.data, size_t(record.size));
     return LoadTextureFromFile(record);
   }
 
@@ -54,7 +52,7 @@ DS_TextureInfo DS_ResourceCache::LoadTexture(const DS_FileRecord& record) {
         FAILED(::LoadTextureFromModule(module, WORD(record.resourceId), texture, &image))) {
       texture.Reset();
       image = D3DXIMAGE_INFO{};
-      if (HasBytes(record)) ::LoadTextureFromMemory(record.data, uint32_t(record.size), &image, texture);
+      if (record.HasBytes()) ::LoadTextureFromMemory(record.data, uint32_t(record.size), &image, texture);
     }
     FillInfo(entry, texture, image);
     return entry;
@@ -66,7 +64,7 @@ DS_TextureInfo DS_ResourceCache::LoadTexture(const DS_FileRecord& record) {
   D3DXIMAGE_INFO image{};
   image.Width = 800;
   image.Height = 600;
-  if (HasBytes(record)) ::LoadTextureFromMemory(record.data, uint32_t(record.size), &image, texture);
+  if (record.HasBytes()) ::LoadTextureFromMemory(record.data, uint32_t(record.size), &image, texture);
   if (texture) {
     MakeTextureInfo(image.Width, image.Height, entry, texture.Get());
   } else {
@@ -109,7 +107,7 @@ bool DS_ResourceCache::GetModule(const ds_string& name, HMODULE& handle) {
     handle = it->second;
     return true;
   }
-  HMODULE loaded = name.empty() ? nullptr : LoadLibraryW(name.c_str());
+  HMODULE loaded = LoadResourceModule(name);
   if (!loaded) return false;
   modules_[name] = loaded;
   handle = loaded;
@@ -130,7 +128,7 @@ DS_MeshRecord DS_ResourceCache::GetModuleMesh(const DS_FileRecord& record, uint3
     if (IsResourceId(record.resourceId)) LoadMeshFromResource(module, WORD(record.resourceId), vertexSize, work);
     // Only a mesh that loaded is kept, so a failed one is tried again.
     if (work.vertexCount != 0) cached.push_back(work);
-  } else if (!HasBytes(record)) {
+  } else if (!record.HasBytes()) {
     LoadMeshFromFile(record.name.c_str(), vertexSize, work);
   } else {
     LoadMeshFromMemory(record.data, uint32_t(record.size), vertexSize, work);

@@ -14,10 +14,10 @@
 #include <memory>
 #include <utility>
 
-#include "document/ComRef.h"
 #include "document/DS_IOF.h"
-#include "document/DS_MeshRecord.h"
-#include "runtime/Quads.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/DS_MeshRecord.h"
+#include "runtime/device/DS_TextureInfo.h"
 
 // Map key of pictures whose module cannot be loaded: module names by unsigned code units,
 // equal names by the ids as signed integers.
@@ -75,7 +75,6 @@ class DS_ResourceCache {
   std::map<ds_string, HMODULE> modules_;
 };
 
-// The cache of the screen being drawn (owned by that screen's resource manager). Each
-// manager's constructor makes its own cache current; the shell selects a screen's cache
-// whenever it selects the screen (DS_DocResManager::MakeCurrent).
+// The cache of the screen being drawn (owned by that screen's resource manager), selected
+// with its manager (SelectScreen, runtime/ScreenSelection.h).
 extern DS_ResourceCache* g_resourceCache;

@@ -28,10 +28,8 @@ class MediaRectangle : public MediaParam {
   // Assigns the edges (histories refreshed, nobody told) and copies the point.
   void AssignValues(const MediaRectangle& other);
 
-  // Whether a point in pixels of the light's render target falls inside, measured through
-  // the current virtual screen and view. Defined with the view, in the runtime library;
-  // false while the picture quad has no area.
-  bool ContainsPoint(float x, float y) const;
+  // Whether a point falls inside is measured through the current view: ContainsPoint
+  // (runtime/DS_View2D.h).
 
   MediaParamT<int> left, right, top, bottom;
   MediaParamTB<int> x, y;

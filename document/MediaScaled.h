@@ -59,6 +59,16 @@ class MediaScaledValue : public MediaParamT<unsigned int>, public MediaControlT<
   }
 };
 
+// An owner's default: scale and offset, then the unsigned value (its history refreshed, no
+// other control told) with the scaled value made current.
+template <class T>
+void AssignScaled(MediaScaledValue<T>& param, unsigned int value, float scale, float offset) {
+  param.scale = scale;
+  param.offset = offset;
+  param.Assign(value);
+  param.OnParamChanged(nullptr);
+}
+
 template <class T>
 class UINTSclaleTo : public MediaScaledValue<T> {
  public:

@@ -2,10 +2,10 @@
 
 #include <memory>
 
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

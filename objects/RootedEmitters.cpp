@@ -87,7 +87,7 @@ DS_QuadCorners DS_StatObjConstructor::GetScreenQuad() const {
   return q;
 }
 
-bool DS_StatObjConstructor::HitTest(float x, float y) const { return placement.ContainsPoint(x, y); }
+bool DS_StatObjConstructor::HitTest(float x, float y) const { return ContainsPoint(placement, x, y); }
 
 void DS_StatObjConstructor::PlaceSprite(DS_Sprite& s) {
   s.position = D3DXVECTOR3(float(placement.x.Value()), float(placement.y.Value()), 0.0f);

@@ -31,14 +31,14 @@ D3DXVECTOR3 MapPointToCanvas(const D3DXVECTOR3& p) {
   return D3DXVECTOR3(X, Y, p.z);
 }
 
-bool MediaRectangle::ContainsPoint(float px, float py) const {
+bool ContainsPoint(const MediaRectangle& rectangle, float px, float py) {
   const DS_QuadCorners& q = g_virtualScreen->pictureQuad;
   if (!PictureQuadHasArea(QuadWidth(q), QuadHeight(q))) return false;
   D3DXVECTOR3 p(g_virtualScreen->backBufferScaleX * px, g_virtualScreen->backBufferScaleY * py, 0.0f);
   D3DXVECTOR3 c = MapPointToCanvas(p);
   // Edges compared exactly: every int is a double, not every int a float.
   const double x = c.x, y = c.y;
-  if (double(left.Value()) > x || double(right.Value()) < x) return false;
-  if (double(top.Value()) > y || double(bottom.Value()) < y) return false;
+  if (double(rectangle.left.Value()) > x || double(rectangle.right.Value()) < x) return false;
+  if (double(rectangle.top.Value()) > y || double(rectangle.bottom.Value()) < y) return false;
   return true;
 }

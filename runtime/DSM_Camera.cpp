@@ -83,16 +83,13 @@ void DSM_Camera::CopyFrom(const DSM_Camera& other) {
 }
 
 std::unique_ptr<DSM_Camera> DSM_Camera::ReadNewRecord(DS_IOF_Holder stream) {
-  ds_string name;
-  int32_t version = 0;
-  stream->ReadString(name);
-  stream->ReadInt(version);
+  const DS_RecordHeader header = ReadRecordHeader(stream);
   auto camera = std::make_unique<DSM_Camera>();
-  camera->ReadFields(stream);
+  camera->ReadFields(stream, header.version);
   return camera;
 }
 
-void DSM_Camera::ReadFields(DS_IOF_Holder stream) {
+void DSM_Camera::ReadFields(DS_IOF_Holder stream, int32_t) {
   unsigned long on = 0;
   stream->ReadULong(on);
   enabled.Value() = int(on);
@@ -105,8 +102,11 @@ void DSM_Camera::ReadFields(DS_IOF_Holder stream) {
 }
 
 void DSM_Camera::WriteRecord(DS_IOF_Holder stream) const {
-  stream->WriteString(L"DSM_Camera");
-  stream->WriteInt(1);
+  WriteRecordHeader(stream, kRecord);
+  WriteFields(stream);
+}
+
+void DSM_Camera::WriteFields(DS_IOF_Holder stream) const {
   stream->WriteULong((unsigned long)(uint32_t)enabled.Value());
   stream->WriteUInt(zoom.Value());
   stream->WriteUInt(speed.Value());

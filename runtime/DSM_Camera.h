@@ -28,10 +28,13 @@ class DSM_Camera : public DS_IOF_Item {
   // Copies every setting, the clock and the drift state.
   void CopyFrom(const DSM_Camera& other);
 
+  static constexpr RecordId kRecord{L"DSM_Camera", 1};
   // Reads a whole "DSM_Camera" record (name and version are not checked).
   static std::unique_ptr<DSM_Camera> ReadNewRecord(DS_IOF_Holder stream);
-  void ReadFields(DS_IOF_Holder stream);
+  // Enabled, zoom, speed; one layout, so the version is not used.
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
   void WriteRecord(DS_IOF_Holder stream) const;
+  void WriteFields(DS_IOF_Holder stream) const;
 
   MediaParamT<int> enabled;   // non-zero drifts
   UINTSclaleTo<float> zoom;   // 120 x 0.01 = 1.2

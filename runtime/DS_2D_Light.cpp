@@ -4,11 +4,11 @@
 #include <chrono>
 #include <cmath>
 
-#include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
 
@@ -195,7 +195,7 @@ void DS_2D_Light::DrawQuadPC(DS_SimpleMesh<DX_V::PC>& quad) { DrawDiffuseQuad(qu
 void DS_2D_Light::BeginSceneCapture() {
   picturePositionMode_ = g_view2D->mode;
   captureTargets_.Begin(captureTargets_.current.Get());
-  g_view2D->Setup(width_, height_, pictureMesh_.info, 3, false);
+  g_view2D->Setup(width_, height_, pictureMesh_.info, kPictureCaptureStretch, false);
 }
 
 DS_RenderTargetPair& DS_2D_Light::EndSceneCapture(bool clear) {
@@ -373,13 +373,7 @@ void DS_2D_Light::DrawFrameList(const DS_IndexedMesh<DX_V::PNT>& mesh, IDirect3D
 
 void DS_2D_Light::ReadNew(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
 
-void DS_2D_Light::ReadRecord(DS_IOF_Holder stream) {
-  ds_string name;
-  int32_t version = 0;
-  stream->ReadString(name);
-  stream->ReadInt(version);
-  ReadFields(stream, version);
-}
+void DS_2D_Light::ReadRecord(DS_IOF_Holder stream) { ReadFields(stream, ReadRecordHeader(stream).version); }
 
 void DS_2D_Light::ReadFields(DS_IOF_Holder stream, int32_t version) {
   if (version > 1) pictureLink_.Read(stream);
@@ -390,9 +384,13 @@ void DS_2D_Light::ReadFields(DS_IOF_Holder stream, int32_t version) {
 }
 
 void DS_2D_Light::WriteRecord(DS_IOF_Holder stream) {
+  WriteRecordHeader(stream, kRecord);
+  WriteFields(stream);
+}
+
+void DS_2D_Light::WriteFields(DS_IOF_Holder stream) {
+  // The written document carries the picture.
   if (g_docResManager) g_docResManager->RegisterImageForSave(pictureLink_);
-  stream->WriteString(L"DS_2D_Light");
-  stream->WriteInt(3);
   pictureLink_.Write(stream);
   camera_.WriteRecord(stream);
 }

@@ -11,7 +11,6 @@
 #include <memory>
 #include <vector>
 
-#include "document/ComRef.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
@@ -21,7 +20,9 @@
 #include "runtime/DS_ABRender.h"
 #include "runtime/DS_RenderTargetPair.h"
 #include "runtime/DS_SharedPtr.h"
+#include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
+#include "runtime/device/ComRef.h"
 
 // The picture mesh: four DX_V::PT vertices with the texture coordinates of a full picture;
 // its positions span the picture in pixels; its texture is the picture's.
@@ -86,11 +87,16 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   // Restarts the drift from the centre; whether the camera was drifting already.
   bool ResetCameraDrift();
 
-  // The record.
+  // The record: the picture link from version 2 on, the camera's record from version 3 on.
+  static constexpr RecordId kRecord{L"DS_2D_Light", 3};
+  // The reader registered as "DS_2D_Light" (the registry has read the head).
   void Read(DS_IOF_Holder stream, int32_t version) { ReadNew(stream, version); }
   void ReadNew(DS_IOF_Holder stream, int32_t version);
+  // The "DS_2D_Light" section that ends the record of every picture light.
   void ReadRecord(DS_IOF_Holder stream);
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
   void WriteRecord(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
 
   DS_ImageFileLink& PictureLink() { return pictureLink_; }
   DSM_Camera& Camera() { return camera_; }
@@ -102,15 +108,14 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   // The picture link's texture set into the picture mesh.
   static void LoadImageTexture(DS_ImageFileLink& link, DS_ImageQuad& mesh);
   void DrawQuadPC(DS_SimpleMesh<DX_V::PC>& quad);
-  void ReadFields(DS_IOF_Holder stream, int32_t version);
 
   DS_ImageFileLink pictureLink_;
   DSM_Camera camera_;
   DS_ImageQuad pictureMesh_;
   ComRef<IDirect3DTexture9> sceneTexture_;
   ComRef<IDirect3DTexture9> markers_[5];  // corners 54, 55, 56, 57; frame 61
-  int32_t picturePositionMode_ = 1;
-  int32_t overlayMode_ = 1;
+  int32_t picturePositionMode_ = kPictureFit;
+  int32_t overlayMode_ = kPictureFit;
   DS_RenderTargetPair captureTargets_;
   std::unique_ptr<DS_TexturedQuad<DX_V::SCT>> overlayQuad_;
   DS_ControlList controls_;

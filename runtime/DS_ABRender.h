@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <list>
 
-#include "document/ComRef.h"
-#include "runtime/DS_Frame.h"
-#include "runtime/Meshes.h"
 #include "runtime/Quads.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/DS_Frame.h"
+#include "runtime/device/Meshes.h"
 
 class DS_ABRender {
  public:

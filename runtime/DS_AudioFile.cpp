@@ -1,11 +1,9 @@
 #include "runtime/DS_AudioFile.h"
 
 #include <cwctype>
+#include <memory>
 
 namespace {
-constexpr wchar_t kClassName[] = L"DS_AudioFile";
-constexpr int32_t kVersion = 1;
-
 // Windows opens a device, not a file, for these names with any extension ("nul.mp3",
 // "COM1.mp3"): the bytes would go to a port or the console.
 bool IsDeviceName(const ds_string& name) {
@@ -43,26 +41,25 @@ void WriteWholeFile(const ds_string& path, const uint8_t* bytes, int32_t size) {
 }  // namespace
 
 void DS_AudioFile::WriteRecord(DS_IOF_Holder stream) {
-  WriteRecordHeader(stream, kClassName, kVersion);
+  WriteRecordHeader(stream, kRecord);
+  WriteFields(stream);
+}
+
+void DS_AudioFile::WriteFields(DS_IOF_Holder stream) {
   stream->WriteString(name);
   stream->WriteBlob(sound);
 }
 
-void DS_AudioFile::ReadFields(DS_IOF_Holder stream) {
+void DS_AudioFile::ReadFields(DS_IOF_Holder stream, int32_t) {
   stream->ReadString(name);
   stream->ReadBlob(sound);
 }
 
 DS_AudioFile* ReadAudioFile(DS_IOF_Holder stream) {
-  ReadRecordHeader(stream);  // neither is checked: the record has one layout
-  auto* item = new DS_AudioFile;
-  try {
-    item->ReadFields(stream);
-  } catch (...) {
-    delete item;
-    throw;
-  }
-  return item;
+  const DS_RecordHeader header = ReadRecordHeader(stream);  // neither is checked: one layout
+  auto item = std::make_unique<DS_AudioFile>();
+  item->ReadFields(stream, header.version);
+  return item.release();
 }
 
 ds_string SafeTempFileName(const ds_string& storedPath) {

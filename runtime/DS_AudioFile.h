@@ -9,9 +9,12 @@ class DS_AudioFile : public DS_IOF_Item {
   DS_AudioFile() = default;
 
   void Write(DS_IOF_Holder stream) override { WriteRecord(stream); }
+
+  static constexpr RecordId kRecord{L"DS_AudioFile", 1};
   void WriteRecord(DS_IOF_Holder stream);
-  // The fields after the class name and version.
-  void ReadFields(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
+  // Name and sound; one layout, so the version is not used.
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
 
   // Leaves the sound on disk and drops the bytes: the stored path when a file is there,
   // otherwise a file of the temporary folder named by SafeTempFileName.

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 
 class DS_RenderTargetPair {
  public:

@@ -2,11 +2,6 @@
 
 #include "document/ReaderRegistry.h"
 
-namespace {
-constexpr wchar_t kClassName[] = L"DS_SlideContainer";
-constexpr int32_t kVersion = 1;
-}  // namespace
-
 DS_SlideContainer::DS_SlideContainer() { SetDefaults(); }
 
 DS_SlideContainer::~DS_SlideContainer() {
@@ -74,7 +69,7 @@ void DS_SlideContainer::ReleaseDeviceResources() {
   if (light) light->ReleaseDeviceResources();
 }
 
-void DS_SlideContainer::ReadFields(DS_IOF_Holder stream) {
+void DS_SlideContainer::ReadFields(DS_IOF_Holder stream, int32_t) {
   stream->ReadUInt(fadeIn.Value());
   stream->ReadUInt(fadeOut.Value());
   stream->ReadUInt(showTime.Value());
@@ -120,12 +115,12 @@ void DS_SlideContainer::WriteConstructors(DS_IOF_Holder stream) {
 }
 
 void DS_SlideContainer::WriteRecord(DS_IOF_Holder stream) {
-  WriteRecordHeader(stream, kClassName, kVersion);
+  WriteRecordHeader(stream, kRecord);
   WriteFields(stream);
 }
 
-DS_SlideContainer* DS_SlideContainer::ReadNew(DS_IOF_Holder stream, int32_t /*version*/) {
+DS_SlideContainer* DS_SlideContainer::ReadNew(DS_IOF_Holder stream, int32_t version) {
   auto slide = std::make_unique<DS_SlideContainer>();
-  slide->ReadFields(stream);
+  slide->ReadFields(stream, version);
   return slide.release();
 }

@@ -41,17 +41,19 @@ class DS_SlideContainer : public DS_IOF_Item {
   DS_SharedPtr<DS_2D_Light> GetLight() const { return light; }
 
   void SetDefaults();
-  // The fields after the class name and version, the light and the items included. A light
-  // or item whose class is not registered stops the load with DS_LoadError: records carry
-  // no length, so nothing after it could be read.
-  void ReadFields(DS_IOF_Holder stream);
+
+  static constexpr RecordId kRecord{L"DS_SlideContainer", 1};
+  // The fields after the class name and version, the light and the items included; they
+  // have no version gates. A light or item whose class is not registered stops the load
+  // with DS_LoadError: records carry no length, so nothing after it could be read.
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
   void WriteFields(DS_IOF_Holder stream);
   void ReadConstructors(DS_IOF_Holder stream);
   void WriteConstructors(DS_IOF_Holder stream);
   void WriteRecord(DS_IOF_Holder stream);
-  // The reader registered as "DS_SlideContainer" (the fields have no version gates).
+  // The reader registered as "DS_SlideContainer".
   static DS_SlideContainer* ReadNew(DS_IOF_Holder stream, int32_t version);
-  void Read(DS_IOF_Holder stream, int32_t /*version*/) { ReadFields(stream); }
+  void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
 
   MediaParamT<unsigned int> fadeIn;
   MediaParamT<unsigned int> fadeOut;

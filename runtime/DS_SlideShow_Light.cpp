@@ -1,14 +1,9 @@
 #include "runtime/DS_SlideShow_Light.h"
 
-#include "document/CurrentDevice.h"
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
-
-namespace {
-constexpr wchar_t kClassName[] = L"DS_SlideShow_Light";
-constexpr int32_t kVersion = 1;
-}  // namespace
+#include "runtime/device/CurrentDevice.h"
 
 DS_SlideShow_Light::~DS_SlideShow_Light() {
   fader_.reset();
@@ -90,6 +85,11 @@ void DS_SlideShow_Light::SetPicturePosition(int32_t mode) {
   for (auto& slide : slides) slide->SetPicturePosition(mode);
 }
 
+void DS_SlideShow_Light::ReadFields(DS_IOF_Holder stream, int32_t) {
+  ReadSlides(stream);
+  ReadAudioFiles(stream);
+}
+
 void DS_SlideShow_Light::ReadSlides(DS_IOF_Holder stream) {
   int32_t count = 0;
   stream->ReadInt(count);
@@ -117,7 +117,11 @@ void DS_SlideShow_Light::WriteAudioFiles(DS_IOF_Holder stream) {
 }
 
 void DS_SlideShow_Light::WriteRecord(DS_IOF_Holder stream) {
-  WriteRecordHeader(stream, kClassName, kVersion);
+  WriteRecordHeader(stream, kRecord);
+  WriteFields(stream);
+}
+
+void DS_SlideShow_Light::WriteFields(DS_IOF_Holder stream) {
   WriteSlides(stream);
   WriteAudioFiles(stream);
 }

@@ -11,7 +11,7 @@
 #include "runtime/DS_AudioFile.h"
 #include "runtime/DS_SharedPtr.h"
 #include "runtime/DS_SlideContainer.h"
-#include "runtime/Meshes.h"
+#include "runtime/device/Meshes.h"
 
 class DS_SlideShow_Light : public DS_IOF_Item {
  public:
@@ -32,12 +32,15 @@ class DS_SlideShow_Light : public DS_IOF_Item {
 
   void SetPicturePosition(int32_t mode);
 
+  // The root record: the head, the slides, the music; any version reads the same fields.
+  static constexpr RecordId kRecord{L"DS_SlideShow_Light", 1};
+  void ReadFields(DS_IOF_Holder stream, int32_t version);
   void ReadSlides(DS_IOF_Holder stream);
   void ReadAudioFiles(DS_IOF_Holder stream);
+  void WriteRecord(DS_IOF_Holder stream);
+  void WriteFields(DS_IOF_Holder stream);
   void WriteSlides(DS_IOF_Holder stream);
   void WriteAudioFiles(DS_IOF_Holder stream);
-  // The whole root record: class name, version 1, slides, music.
-  void WriteRecord(DS_IOF_Holder stream);
 
   DS_SlideContainer* Current() const { return current.Get(); }
   // The fade of the last update: 0 clear, 1 black.

@@ -1,12 +1,9 @@
 #include "runtime/DS_View2D.h"
 
-#include "document/CurrentDevice.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 
 namespace {
-DS_View2D g_defaultView2D;
-DS_VirtualScreen g_defaultVirtualScreen;
-
 D3DXMATRIX Zero() {
   D3DXMATRIX m;
   for (auto& row : m.m)
@@ -28,14 +25,6 @@ void WriteBar(DS_SimpleMesh<DX_V::SC>& bar, const DS_QuadCorners& corners) {
   bar.Unlock();
 }
 }  // namespace
-
-DS_View2D* g_view2D = &g_defaultView2D;
-DS_VirtualScreen* g_virtualScreen = &g_defaultVirtualScreen;
-
-void SelectView(DS_View2D* view, DS_VirtualScreen* screen) {
-  g_view2D = view ? view : &g_defaultView2D;
-  g_virtualScreen = screen ? screen : &g_defaultVirtualScreen;
-}
 
 DS_View2D::DS_View2D()
     : placement(Identity()),
@@ -61,10 +50,6 @@ void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32
     picW = uint32_t(a);
     picH = uint32_t(b);
   }
-  DS_TextureInfo sized;
-  sized.width = picW;
-  sized.height = picH;
-
   mode = newMode;
   pictureWidth = picW;
   pictureHeight = picH;
@@ -72,56 +57,79 @@ void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32
   D3DSURFACE_DESC back;
   GetBackBufferDesc(back);
   // Without a back buffer the target's own size stands in for it.
-  bool toBackBuffer = !exact && back.Width && back.Height;
+  const bool toBackBuffer = !exact && back.Width && back.Height;
+  const float targetWidth = toBackBuffer ? float(back.Width) : float(a);
+  const float targetHeight = toBackBuffer ? float(back.Height) : float(b);
 
-  DS_QuadCorners r;
-  FitQuadToImage(r, sized, a, b);
-  if (toBackBuffer) ScaleQuadToBackBuffer(r, a, b);
-  float x0 = r.corner[1].x, y0 = r.corner[1].y, x1 = r.corner[2].x, y1 = r.corner[2].y;
-  float pw = x1 - x0, ph = y1 - y0;
-
-  int32_t X = int32_t(x0), Y = int32_t(y0);
-  if (X > 0) ++X;
-  if (Y > 0) ++Y;
-  float PW = float(int32_t(pw)), PH = float(int32_t(ph));
-  WriteBar(bars[kLeft], RectangleQuad(0.0f, 0.0f, float(X), PH));
-  WriteBar(bars[kRight], RectangleQuad(x1, 0.0f, x1 + float(X), PH));
-  WriteBar(bars[kTop], RectangleQuad(0.0f, 0.0f, PW, float(Y)));
-  WriteBar(bars[kBottom], RectangleQuad(0.0f, y1, PW, y1 + float(Y)));
-
-  D3DXMatrixIdentity(&world);
-  D3DXVECTOR3 eye(0.0f, 0.0f, -1.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
-  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
-  D3DXMatrixOrthoOffCenterLH(&projection, 0.0f, float(a), float(b), 0.0f, -5000.0f, 5000.0f);
-
-  float Wt = toBackBuffer ? float(back.Width) : float(a);
-  float Ht = toBackBuffer ? float(back.Height) : float(b);
-  fitRatioX = Wt / pw;
-  fitRatioY = Ht / ph;
-
-  float s = y0 == 0.0f ? (Ht / float(picH)) * (float(b) / Ht) : (Wt / float(picW)) * (float(a) / Wt);
-  float tx = x0 / (Wt / float(a));
-  float ty = y0 / (Ht / float(b));
-  D3DXMATRIX scaling, translation;
-  D3DXMatrixScaling(&scaling, s, s, 1.0f);
-  D3DXMatrixTranslation(&translation, tx, ty, 0.0f);
-  D3DXMatrixMultiply(&placement, &scaling, &translation);
-
+  const FittedPicture fitted = FitPicture(a, b, toBackBuffer);
+  LayOutBars(fitted);
+  SetUpProjection(a, b);
+  PlacePicture(fitted, a, b, targetWidth, targetHeight);
   if (g_currentDevice) {
     g_currentDevice->SetTransform(D3DTS_WORLD, &world);
     g_currentDevice->SetTransform(D3DTS_VIEW, &view);
     g_currentDevice->SetTransform(D3DTS_PROJECTION, &projection);
   }
+  ScaleForMode(fitted);
+}
 
+DS_View2D::FittedPicture DS_View2D::FitPicture(int32_t width, int32_t height, bool toBackBuffer) const {
+  DS_TextureInfo sized;
+  sized.width = pictureWidth;
+  sized.height = pictureHeight;
+  DS_QuadCorners r;
+  FitQuadToImage(r, sized, width, height);
+  if (toBackBuffer) ScaleQuadToBackBuffer(r, width, height);
+  return FittedPicture{r.corner[1].x, r.corner[1].y, r.corner[2].x, r.corner[2].y};
+}
+
+void DS_View2D::LayOutBars(const FittedPicture& r) {
+  const float pw = r.x1 - r.x0, ph = r.y1 - r.y0;
+  int32_t X = int32_t(r.x0), Y = int32_t(r.y0);
+  if (X > 0) ++X;
+  if (Y > 0) ++Y;
+  float PW = float(int32_t(pw)), PH = float(int32_t(ph));
+  WriteBar(bars[kLeft], RectangleQuad(0.0f, 0.0f, float(X), PH));
+  WriteBar(bars[kRight], RectangleQuad(r.x1, 0.0f, r.x1 + float(X), PH));
+  WriteBar(bars[kTop], RectangleQuad(0.0f, 0.0f, PW, float(Y)));
+  WriteBar(bars[kBottom], RectangleQuad(0.0f, r.y1, PW, r.y1 + float(Y)));
+}
+
+void DS_View2D::SetUpProjection(int32_t width, int32_t height) {
+  D3DXMatrixIdentity(&world);
+  D3DXVECTOR3 eye(0.0f, 0.0f, -1.0f), at(0.0f, 0.0f, 0.0f), up(0.0f, 1.0f, 0.0f);
+  D3DXMatrixLookAtLH(&view, &eye, &at, &up);
+  D3DXMatrixOrthoOffCenterLH(&projection, 0.0f, float(width), float(height), 0.0f, -5000.0f, 5000.0f);
+}
+
+void DS_View2D::PlacePicture(const FittedPicture& r, int32_t width, int32_t height, float targetWidth,
+                             float targetHeight) {
+  const float pw = r.x1 - r.x0, ph = r.y1 - r.y0;
+  const float Wt = targetWidth, Ht = targetHeight;
+  fitRatioX = Wt / pw;
+  fitRatioY = Ht / ph;
+
+  float s = r.y0 == 0.0f ? (Ht / float(pictureHeight)) * (float(height) / Ht)
+                         : (Wt / float(pictureWidth)) * (float(width) / Wt);
+  float tx = r.x0 / (Wt / float(width));
+  float ty = r.y0 / (Ht / float(height));
+  D3DXMATRIX scaling, translation;
+  D3DXMatrixScaling(&scaling, s, s, 1.0f);
+  D3DXMatrixTranslation(&translation, tx, ty, 0.0f);
+  D3DXMatrixMultiply(&placement, &scaling, &translation);
+}
+
+void DS_View2D::ScaleForMode(const FittedPicture& r) {
+  const float pw = r.x1 - r.x0, ph = r.y1 - r.y0;
   float sx = 1.0f, sy = 1.0f;
-  if (mode == 0 || mode == 3) {
-    sx = (2.0f * x0 + pw) / pw;
-    sy = (2.0f * y0 + ph) / ph;
-  } else if (mode == 2) {
-    sx = sy = x0 == 0.0f ? (2.0f * y0 + ph) / ph : (2.0f * x0 + pw) / pw;
+  if (mode == kPictureStretch || mode == kPictureCaptureStretch) {
+    sx = (2.0f * r.x0 + pw) / pw;
+    sy = (2.0f * r.y0 + ph) / ph;
+  } else if (mode == kPictureFill) {
+    sx = sy = r.x0 == 0.0f ? (2.0f * r.y0 + ph) / ph : (2.0f * r.x0 + pw) / pw;
   }
-  float ox = (1.0f - sx) * 0.5f * float(picW) / sx;
-  float oy = (1.0f - sy) * 0.5f * float(picH) / sy;
+  float ox = (1.0f - sx) * 0.5f * float(pictureWidth) / sx;
+  float oy = (1.0f - sy) * 0.5f * float(pictureHeight) / sy;
   D3DXMatrixScaling(&modeScale, sx, sy, 1.0f);
   inverseModeScaleX = 1.0f / sx;
   inverseModeScaleY = 1.0f / sy;
@@ -131,7 +139,7 @@ void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32
 }
 
 void DS_View2D::DrawBars() {
-  if (mode != 1 || !g_currentDevice) return;
+  if (mode != kPictureFit || !g_currentDevice) return;
   g_currentDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   g_currentDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   for (const auto& bar : bars) {
@@ -144,7 +152,7 @@ void DS_View2D::DrawBars() {
 
 void DS_View2D::ComposeWorld(const D3DXMATRIX& object, D3DXMATRIX& out) const {
   out = object;
-  if (mode != 3) out *= panZoom;
+  if (mode != kPictureCaptureStretch) out *= panZoom;
   out *= modeOffset;
   out *= modeScale;
   out *= placement;
@@ -163,7 +171,7 @@ void DS_View2D::GetWorldViewProjection(const D3DXMATRIX& object, D3DXMATRIX& out
 }
 
 void DS_View2D::GetViewProjection(D3DXMATRIX& out) const {
-  if (mode == 3)
+  if (mode == kPictureCaptureStretch)
     out = modeOffset * modeScale * placement;
   else
     out = placement;

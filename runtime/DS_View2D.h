@@ -6,14 +6,25 @@
 // measure against, and the layout operations of screen quads.
 //
 // There is one view and one virtual screen per screen; g_view2D and g_virtualScreen point
-// at the current screen's pair (SelectView). Until a screen selects its own they point at
-// a process-wide default pair, so they are never null.
+// at the current screen's pair (SelectScreen, runtime/ScreenSelection.h). Until a screen
+// selects its own they point at a process-wide default pair, so they are never null.
 #include <d3dx9.h>
 
 #include <cstdint>
 
-#include "runtime/Meshes.h"
 #include "runtime/Quads.h"
+#include "runtime/device/Meshes.h"
+
+class MediaRectangle;
+
+// The picture-position mode, stored as its number (the view's mode; the registry's "PicPos"
+// holds one of the first three).
+enum PicturePosition : int32_t {
+  kPictureStretch = 0,         // the whole picture over the whole target, its aspect lost
+  kPictureFit = 1,             // the whole picture in its aspect, letterbox bars around it
+  kPictureFill = 2,            // the whole target in the picture's aspect, the picture cropped
+  kPictureCaptureStretch = 3,  // the stretch used while the scene is captured
+};
 
 class DS_View2D {
  public:
@@ -49,9 +60,25 @@ class DS_View2D {
   float modeOffsetX = 0.0f, modeOffsetY = 0.0f;
   D3DXMATRIX panZoom;  // PZ
   DS_SimpleMesh<DX_V::SC> bars[4];
-  int32_t mode = 1;
+  int32_t mode = kPictureFit;
   uint32_t pictureWidth = 0, pictureHeight = 0;
   float fitRatioX = 1.0f, fitRatioY = 1.0f;
+
+ private:
+  // The picture's fitted rectangle on the target: left, top, right, bottom.
+  struct FittedPicture {
+    float x0, y0, x1, y1;
+  };
+  FittedPicture FitPicture(int32_t width, int32_t height, bool toBackBuffer) const;
+  // The four bars beside or above and below the fitted picture.
+  void LayOutBars(const FittedPicture& fitted);
+  // World identity, the view from -z, an orthographic projection of the target's pixels.
+  void SetUpProjection(int32_t width, int32_t height);
+  // Picture pixels onto the fitted rectangle, and the target's ratio to it.
+  void PlacePicture(const FittedPicture& fitted, int32_t width, int32_t height, float targetWidth,
+                    float targetHeight);
+  // Stretch and fill scale the fitted picture about its centre until it covers the target.
+  void ScaleForMode(const FittedPicture& fitted);
 };
 
 struct DS_VirtualScreen {
@@ -64,8 +91,6 @@ struct DS_VirtualScreen {
 
 extern DS_View2D* g_view2D;
 extern DS_VirtualScreen* g_virtualScreen;
-// Makes a screen's pair current; null selects the process-wide default of that kind.
-void SelectView(DS_View2D* view, DS_VirtualScreen* screen);
 
 void BindQuadSC(const DS_SimpleMesh<DX_V::SC>& quad);
 // Fills *g_virtualScreen.
@@ -83,3 +108,8 @@ void ScaleQuadToBackBuffer(DS_QuadCorners& corners, int32_t width, int32_t heigh
 // A point in back-buffer pixels as picture pixels, through the current virtual screen's
 // picture quad and the current view's mode; (0, 0) while the quad has no area.
 D3DXVECTOR3 MapPointToCanvas(const D3DXVECTOR3& point);
+// Whether a point in pixels of the light's render target falls inside the rectangle, measured
+// through the current virtual screen and view; false while the picture quad has no area. The
+// rectangle's own operation in the authoring direction, kept here beside the view it needs so
+// that the document library does not depend on the runtime.
+bool ContainsPoint(const MediaRectangle& rectangle, float x, float y);

@@ -1,14 +1,14 @@
 #include "runtime/LoadDocument.h"
 
-#include "document/ModuleResource.h"
-
 #include <memory>
 
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/ModuleResource.h"
+
 DS_SlideShow_Light* ReadRootSlideShow(DS_IOF_Holder stream) {
-  ReadRecordHeader(stream);  // class name and version are not looked at
+  const DS_RecordHeader header = ReadRecordHeader(stream);  // the class name is not looked at
   auto root = std::make_unique<DS_SlideShow_Light>();
-  root->ReadSlides(stream);
-  root->ReadAudioFiles(stream);
+  root->ReadFields(stream, header.version);
   return root.release();
 }
 
@@ -22,27 +22,17 @@ DS_DocResManager* ReadDocResManager(DS_IOF_Holder stream) {
 DS_SlideShow_Light* LoadDocumentFromMemory(const void* bytes, size_t size) {
   // An empty document would read as nothing at all (a buffer without bytes reads nothing).
   if (!bytes || size == 0) throw DS_LoadError("the scene document is empty");
-  DS_DocResManager* previousManager = g_docResManager;
-  DS_ResourceCache* previousCache = g_resourceCache;
   ResourceBuffer buffer(bytes, size);
   std::unique_ptr<DS_IOF_Virtual> stream = std::make_unique<DS_IOF_R<ResourceBuffer>>(&buffer);
   DS_IOF_Virtual* holder = stream.get();
-  std::unique_ptr<DS_SlideShow_Light> root;
-  std::unique_ptr<DS_DocResManager> manager;
-  try {
-    ds_string header;  // "KVX v 4.0.0"; not compared
-    holder->ReadString(header);
-    root.reset(ReadRootSlideShow(holder));
-    manager.reset(ReadDocResManager(holder));
-  } catch (...) {
-    // The manager made its cache current; neither may outlive the failed load.
-    root.reset();
-    manager.reset();
-    g_docResManager = previousManager;
-    g_resourceCache = previousCache;
-    throw;
-  }
-  g_docResManager = manager.release();
+  ds_string header;  // "KVX v 4.0.0"; not compared
+  holder->ReadString(header);
+  std::unique_ptr<DS_SlideShow_Light> root(ReadRootSlideShow(holder));
+  std::unique_ptr<DS_DocResManager> manager(ReadDocResManager(holder));
+  // Selected only once the whole document is read, so a failed load leaves the selection as
+  // it was; the caller takes the manager over.
+  SelectScreen(ScreenSelection::Current().WithResources(manager.get()));
+  manager.release();
   return root.release();
 }
 

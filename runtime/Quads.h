@@ -1,13 +1,13 @@
 #pragma once
-// Screen quads: the corner record every quad is filled from, the texture reference with
-// its picture size, textured quads, the picture quad, the glyph-batch chunk, and the fill,
-// colour and alpha operations per vertex layout.
+// Screen quads: the corner record every quad is filled from, textured quads, the picture
+// quad, the glyph-batch chunk, and the fill, colour and alpha operations per vertex layout.
 #include <d3d9.h>
 
 #include <cstdint>
 
-#include "document/ComRef.h"
-#include "runtime/Meshes.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/DS_TextureInfo.h"
+#include "runtime/device/Meshes.h"
 
 // Four corners in strip order: 0 bottom left, 1 top left, 2 bottom right, 3 top right.
 // For screen layouts z is written as the vertex's reciprocal w.
@@ -16,14 +16,6 @@ struct DS_QuadCorners {
     float x, y, z, u, v;
   };
   Corner corner[4]{};
-};
-
-// A texture with the size of the picture it was made from (aspect = height / width).
-struct DS_TextureInfo {
-  ComRef<IDirect3DTexture9> texture;
-  uint32_t width = 0;
-  uint32_t height = 0;
-  float aspect = 1.0f;
 };
 
 // A four-vertex strip with a held texture: DX_V::SCT on the screen, DX_V::PT for the picture.

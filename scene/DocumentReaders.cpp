@@ -26,6 +26,8 @@
 #include "brushes/DS_WaterFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "lights/DS_FlameLight.h"
+#include "lights/DS_GlassBallLight.h"
+#include "lights/FakeLake2D.h"
 #include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/FlashingEmitters.h"
@@ -37,7 +39,9 @@
 void RegisterDocumentReaders() {
   RegisterLightReader<DS_2D_Light>(L"DS_2D_Light");
   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
+  RegisterLightReader<DS_GlassBallLight>(L"DS_GlassBallLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
+  RegisterLightReader<FakeLake2D>(L"FakeLake2D");
   RegisterLightReader<FakeUndervater>(L"FakeUndervater");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");

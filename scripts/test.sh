@@ -30,11 +30,9 @@ cmake -S "$repo" -B "$build" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-
 cmake --build "$build" -j"$(nproc)" "${targets[@]}"
 set +e
 cd "$build"
-# A test that fails is run up to twice more. Under Wine a program now and then ends before
-# its first line (seen once in a run of some 470 tests), and a full-screen run on two
-# monitors is now and then killed while the process exits, after it has done its work (Wine
-# ends the device's worker threads while the process tears down; seen in about one run of
-# ten). A real fault fails every time; each failure stays in the log with its exit code.
+# A test that fails is run up to twice more: under Wine a program now and then ends before
+# its first line (seen once in a run of some 470 tests). A real fault fails every time; each
+# failure stays in the log with its exit code.
 ctest -j"$(nproc)" --output-on-failure --no-tests=error --repeat until-pass:3 "${ctest_args[@]}"
 rc=$?
 exit $rc

@@ -41,6 +41,13 @@ REG
   touch "$prefix/.tevrana-ready"
 }
 
+# tevrana_null_audio <dir>: no sound card here; an ALSA null device (its configuration written
+# into dir) lets DirectShow play in real time.
+tevrana_null_audio() {
+  printf 'pcm.!default {\n    type null\n}\n' > "$1/asound.conf"
+  export ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$1/asound.conf"
+}
+
 # tevrana_env_up <work dir> [Xvfb screen, e.g. 1024x768x24]
 # Starts Xvfb on a free display, the wineserver and the keep-alive window. Sets DISPLAY,
 # WINEPREFIX, ALSA_CONFIG_PATH; tevrana_env_down ends all of it.
@@ -52,9 +59,7 @@ tevrana_env_up() {
   tevrana_prepare_prefix "$prefix"
   export WINEPREFIX=$prefix
 
-  # No sound card here: an ALSA null device lets DirectShow play in real time.
-  printf 'pcm.!default {\n    type null\n}\n' > "$TEVRANA_ENV_ROOT/asound.conf"
-  export ALSA_CONFIG_PATH="/usr/share/alsa/alsa.conf:$TEVRANA_ENV_ROOT/asound.conf"
+  tevrana_null_audio "$TEVRANA_ENV_ROOT"
 
   rm -f "$TEVRANA_ENV_ROOT/display"
   exec 9>"$TEVRANA_ENV_ROOT/display"

@@ -114,6 +114,10 @@ void CD3DScreensaver::WaitForPreviewWindow() {
   previewWait = 0;
 }
 
+bool CD3DScreensaver::PreviewWindowGone() const {
+  return launchMode == LaunchMode::Preview && !(IsWindow(mainWindow) && IsWindow(parentWindow));
+}
+
 HRESULT CD3DScreensaver::StartUp(HINSTANCE moduleInstance) {
   SetThreadPriority(GetCurrentThread(), THREAD_PRIORITY_IDLE);
   instance = moduleInstance;
@@ -125,6 +129,8 @@ HRESULT CD3DScreensaver::StartUp(HINSTANCE moduleInstance) {
     if (FAILED(hr)) StoreError(hr);
   }
   if (launchMode == LaunchMode::Preview && mainWindow) WaitForPreviewWindow();
+  // Without a preview window there is nothing to draw into: end before taking anything more.
+  if (PreviewWindowGone()) return 0;
 
   IDirect3D9* created = CreateDirect3D9();
   if (!created) {
@@ -167,6 +173,7 @@ HRESULT CD3DScreensaver::ExecuteMode() {
     case LaunchMode::Preview:
     case LaunchMode::FullScreen:
     case LaunchMode::Test: {
+      if (PreviewWindowGone()) break;
       HRESULT hr = RunIdleLoop();
       if (FAILED(hr)) ShowErrorBox(hr);
       break;
@@ -179,10 +186,7 @@ HRESULT CD3DScreensaver::ExecuteMode() {
 }
 
 void CD3DScreensaver::FreeAdapters() {
-  for (auto& a : adapters) {
-    delete a;
-    a = nullptr;
-  }
+  for (auto& a : adapters) a.reset();
   d3d.Reset();
 }
 

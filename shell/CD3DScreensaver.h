@@ -6,7 +6,9 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include "document/ComRef.h"
+#include <memory>
+
+#include "runtime/device/ComRef.h"
 #include "shell/DisplayTables.h"
 #include "shell/LaunchMode.h"
 
@@ -42,6 +44,9 @@ class CD3DScreensaver {
   void RunPasswordChange();
   // Start-up's wait for the preview window's first timer tick.
   void WaitForPreviewWindow();
+  // True in preview mode when there is no preview window (a parent that is no window) or it
+  // is gone with its parent: nothing could ever end the run then.
+  bool PreviewWindowGone() const;
   // Deletes the adapter records and lets go of the Direct3D object (end of ExecuteMode).
   void FreeAdapters();
   // Sets the error flag and stores the code (a later failure replaces an earlier code).
@@ -56,12 +61,30 @@ class CD3DScreensaver {
   // Monitors, adapters, display modes and devices.
   void CollectMonitors();
   HRESULT EnumerateAdapters();
+  void MatchAdapterMonitor(UINT adapterOrdinal, AdapterEntry& adapter);
+  FullScreenModeList ListFullScreenModes(UINT adapterOrdinal, D3DFORMAT desktopFormat);
+  // The type's modes among the listed ones, in the formats it renders in; a type with no
+  // mode is not kept.
+  void AddDeviceType(UINT adapterOrdinal, D3DDEVTYPE deviceType, const FullScreenModeList& listed,
+                     AdapterEntry& adapter);
   bool ChooseDepthFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT displayFormat, D3DFORMAT* depthFormat);
   HRESULT OpenScreenDevices();
+  void OpenFullScreenDevices();     // one per monitor whose adapter can open one
+  void OpenWindowedScreenDevice();  // the one of the preview or test window
+  void PlaceMonitorWindows();       // monitors' rectangles, full-screen windows over them
+  void MakeScreenResources();       // every screen's device resources, created and acquired
   bool PickWindowedAdapter(UINT* adapter);
   HRESULT OpenFullScreenDevice(ScreenDevice& screen);
+  // Creates the device in the type's current mode, stepping down to smaller modes while
+  // creation fails; the failing code when no mode is left.
+  HRESULT CreateWithStepDown(ScreenDevice& screen, const AdapterEntry& adapter, DeviceTypeEntry& type,
+                             bool* steppedDown);
   HRESULT OpenWindowedDevice(ScreenDevice& screen);
+  // The first of the desktop's, 32-bit and 16-bit formats that the type renders windowed in.
+  bool ChooseWindowedFormat(UINT adapterOrdinal, const DeviceTypeEntry& type, WindowedCandidate* chosen);
   HRESULT ProbeWindowedMode(UINT adapter, const DeviceTypeEntry& type, WindowedCandidate& candidate);
+  // The present parameters of a device in the mode (0 x 0 when windowed: the window's size).
+  D3DPRESENT_PARAMETERS PresentParams(const DisplayModeEntry& mode, HWND window, bool windowed) const;
   // The behaviour-flag tries shared by enumeration and the windowed probe: the first
   // combination AcceptDeviceCaps takes, in the order pure, hardware, mixed, software.
   bool ChooseBehaviourFlags(const D3DCAPS9& caps, D3DFORMAT format, DWORD* behaviourFlags);
@@ -106,7 +129,7 @@ class CD3DScreensaver {
   unsigned monitorCount;
   ScreenDevice screenDevices[kMaxScreenDevices];
   unsigned screenDeviceCount;
-  AdapterEntry* adapters[kMaxAdapters];
+  std::unique_ptr<AdapterEntry> adapters[kMaxAdapters];
   unsigned adapterCount;
   ComRef<IDirect3D9> d3d;
   IDirect3DDevice9* currentDevice;  // the selected screen device's device, not owned

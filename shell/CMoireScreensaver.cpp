@@ -4,7 +4,6 @@
 
 #include <cwchar>
 
-#include "document/CurrentDevice.h"
 
 CMoireScreensaver* g_saverApp = nullptr;
 
@@ -31,6 +30,5 @@ HRESULT CMoireScreensaver::AcceptDeviceCaps(const D3DCAPS9& caps, DWORD, D3DFORM
 
 void CMoireScreensaver::ActivateScreen(unsigned screen) {
   currentScene = &scenes[screen];
-  g_currentDevice = currentDevice;
-  currentScene->MakeCurrent();
+  SelectScreen(currentScene->Selection(currentDevice));
 }

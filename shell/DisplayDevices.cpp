@@ -147,7 +147,7 @@ HRESULT CD3DScreensaver::EnumerateAdapters() {
   adapterCount = std::min(d3d->GetAdapterCount(), UINT(kMaxAdapters));
   for (UINT a = 0; a < adapterCount; ++a) {
     if (!adapters[a]) {
-      adapters[a] = new (std::nothrow) AdapterEntry{};
+      adapters[a].reset(new (std::nothrow) AdapterEntry{});
       if (!adapters[a]) return E_OUTOFMEMORY;
     }
     AdapterEntry& adapter = *adapters[a];
@@ -157,116 +157,136 @@ HRESULT CD3DScreensaver::EnumerateAdapters() {
     adapter.chosenDeviceType = 0;
     adapter.leaveBlack = 0;
     adapter.monitorIndex = -1;
-
-    if (HMONITOR hm = d3d->GetAdapterMonitor(a)) {
-      for (unsigned m = 0; m < monitorCount; ++m) {
-        if (monitors[m].monitor == hm) {
-          monitors[m].adapterIndex = int(a);
-          adapter.monitorIndex = int(m);
-          break;
-        }
-      }
-    }
-
-    // Full-screen modes of at least 640 x 400, one per size and format, refresh rate ignored.
-    D3DDISPLAYMODE listed[kMaxDisplayModes];
-    unsigned listedCount = 0;
-    D3DFORMAT formats[kMaxDisplayModes + 1];
-    unsigned formatCount = 0;
-    formats[formatCount++] = adapter.desktopMode.Format;
-    const UINT modeCount = d3d->GetAdapterModeCount(a, D3DFMT_X8R8G8B8);
-    for (UINT i = 0; i < modeCount && listedCount < kMaxDisplayModes; ++i) {
-      D3DDISPLAYMODE mode{};
-      if (FAILED(d3d->EnumAdapterModes(a, D3DFMT_X8R8G8B8, i, &mode))) continue;
-      if (mode.Width < 640 || mode.Height < 400) continue;
-      bool known = false;
-      for (unsigned k = 0; k < listedCount && !known; ++k)
-        known = listed[k].Width == mode.Width && listed[k].Height == mode.Height && listed[k].Format == mode.Format;
-      if (known) continue;
-      mode.RefreshRate = 0;
-      listed[listedCount++] = mode;
-      if (std::find(formats, formats + formatCount, mode.Format) == formats + formatCount)
-        formats[formatCount++] = mode.Format;
-    }
-    std::sort(listed, listed + listedCount, CompareDisplayModes);
-
-    for (D3DDEVTYPE deviceType : {D3DDEVTYPE_HAL, D3DDEVTYPE_SW}) {
-      DeviceTypeEntry& type = adapter.deviceTypes[adapter.deviceTypeCount];
-      type = DeviceTypeEntry{};
-      type.deviceType = deviceType;
-      d3d->GetDeviceCaps(a, deviceType, &type.caps);
-      bool usable[kMaxDisplayModes + 1] = {};
-      DWORD behaviour[kMaxDisplayModes + 1] = {};
-      D3DFORMAT depth[kMaxDisplayModes + 1] = {};
-      for (unsigned f = 0; f < formatCount; ++f) {
-        if (FAILED(d3d->CheckDeviceType(a, deviceType, formats[f], formats[f], FALSE))) continue;
-        if (deviceType == D3DDEVTYPE_HAL)
-          adapter.halCompatible = 1;
-        else
-          adapter.softwareCompatible = 1;
-        if (!ChooseBehaviourFlags(type.caps, formats[f], &behaviour[f])) continue;
-        if (useDepthBuffer && !ChooseDepthFormat(a, deviceType, formats[f], &depth[f])) continue;
-        usable[f] = true;
-      }
-      for (unsigned i = 0; i < listedCount && type.modeCount < kMaxDisplayModes; ++i) {
-        unsigned f = unsigned(std::find(formats, formats + formatCount, listed[i].Format) - formats);
-        if (!usable[f]) continue;
-        type.modes[type.modeCount++] =
-            DisplayModeEntry{listed[i].Width, listed[i].Height, listed[i].Format, behaviour[f], depth[f]};
-      }
-      if (usable[0]) type.desktopFormatUsable = 1;
-      if (type.modeCount > 0) {
-        ++adapter.deviceTypeCount;
-        if (deviceType == D3DDEVTYPE_HAL)
-          adapter.halUsable = 1;
-        else
-          adapter.softwareUsable = 1;
-      }
-    }
+    MatchAdapterMonitor(a, adapter);
+    const FullScreenModeList listed = ListFullScreenModes(a, adapter.desktopMode.Format);
+    for (D3DDEVTYPE deviceType : {D3DDEVTYPE_HAL, D3DDEVTYPE_SW}) AddDeviceType(a, deviceType, listed, adapter);
   }
   return S_OK;
 }
 
-HRESULT CD3DScreensaver::OpenScreenDevices() {
-  if (launchMode == LaunchMode::FullScreen) {
-    windowed = 0;
-    for (unsigned m = 0; m < monitorCount; ++m) {
-      const int a = monitors[m].adapterIndex;
-      if (a < 0 || unsigned(a) >= adapterCount || !adapters[a]) continue;
-      AdapterEntry& adapter = *adapters[a];
-      if (adapter.disableHardware && !adapter.softwareUsable) adapter.leaveBlack = 1;
-      if (adapter.leaveBlack || adapter.deviceTypeCount == 0 || screenDeviceCount >= kMaxScreenDevices) continue;
-      adapter.window = monitors[m].window;
-      ScreenDevice& screen = screenDevices[screenDeviceCount++];
-      screen = ScreenDevice{};
-      screen.adapterOrdinal = UINT(a);
-      screen.monitorIndex = m;
-      if (FAILED(OpenFullScreenDevice(screen))) {
-        screen = ScreenDevice{};
-        --screenDeviceCount;
-        StoreError(AsHResult(SaverError::CreateDeviceFailed));
-      }
-    }
-  } else {
-    windowed = 1;
-    GetClientRect(mainWindow, &renderRect);
-    UINT a = 0;
-    if (!PickWindowedAdapter(&a)) {
-      StoreError(AsHResult(SaverError::CreateDeviceFailed));
-    } else {
-      adapters[a]->window = mainWindow;
-      ScreenDevice& screen = screenDevices[screenDeviceCount++];
-      screen = ScreenDevice{};
-      screen.adapterOrdinal = a;
-      screen.monitorIndex = adapters[a]->monitorIndex >= 0 ? unsigned(adapters[a]->monitorIndex) : 0;
-      if (FAILED(OpenWindowedDevice(screen))) {
-        screen = ScreenDevice{};
-        --screenDeviceCount;
-        StoreError(AsHResult(launchMode == LaunchMode::Preview ? SaverError::NoPreview : SaverError::CreateDeviceFailed));
-      }
+void CD3DScreensaver::MatchAdapterMonitor(UINT adapterOrdinal, AdapterEntry& adapter) {
+  HMONITOR hm = d3d->GetAdapterMonitor(adapterOrdinal);
+  if (!hm) return;
+  for (unsigned m = 0; m < monitorCount; ++m) {
+    if (monitors[m].monitor == hm) {
+      monitors[m].adapterIndex = int(adapterOrdinal);
+      adapter.monitorIndex = int(m);
+      return;
     }
   }
+}
 
+FullScreenModeList CD3DScreensaver::ListFullScreenModes(UINT adapterOrdinal, D3DFORMAT desktopFormat) {
+  FullScreenModeList list;
+  list.formats[list.formatCount++] = desktopFormat;
+  const UINT modeCount = d3d->GetAdapterModeCount(adapterOrdinal, D3DFMT_X8R8G8B8);
+  for (UINT i = 0; i < modeCount && list.modeCount < kMaxDisplayModes; ++i) {
+    D3DDISPLAYMODE mode{};
+    if (FAILED(d3d->EnumAdapterModes(adapterOrdinal, D3DFMT_X8R8G8B8, i, &mode))) continue;
+    if (mode.Width < 640 || mode.Height < 400) continue;
+    bool known = false;
+    for (unsigned k = 0; k < list.modeCount && !known; ++k)
+      known = list.modes[k].Width == mode.Width && list.modes[k].Height == mode.Height &&
+              list.modes[k].Format == mode.Format;
+    if (known) continue;
+    mode.RefreshRate = 0;
+    list.modes[list.modeCount++] = mode;
+    if (list.FormatIndex(mode.Format) == list.formatCount) list.formats[list.formatCount++] = mode.Format;
+  }
+  std::sort(list.modes, list.modes + list.modeCount, CompareDisplayModes);
+  return list;
+}
+
+void CD3DScreensaver::AddDeviceType(UINT adapterOrdinal, D3DDEVTYPE deviceType, const FullScreenModeList& listed,
+                                    AdapterEntry& adapter) {
+  DeviceTypeEntry& type = adapter.deviceTypes[adapter.deviceTypeCount];
+  type = DeviceTypeEntry{};
+  type.deviceType = deviceType;
+  d3d->GetDeviceCaps(adapterOrdinal, deviceType, &type.caps);
+  // Per listed format: whether the type renders in it, with which behaviour and depth.
+  bool usable[kMaxDisplayModes + 1] = {};
+  DWORD behaviour[kMaxDisplayModes + 1] = {};
+  D3DFORMAT depth[kMaxDisplayModes + 1] = {};
+  for (unsigned f = 0; f < listed.formatCount; ++f) {
+    const D3DFORMAT format = listed.formats[f];
+    if (FAILED(d3d->CheckDeviceType(adapterOrdinal, deviceType, format, format, FALSE))) continue;
+    if (deviceType == D3DDEVTYPE_HAL)
+      adapter.halCompatible = 1;
+    else
+      adapter.softwareCompatible = 1;
+    if (!ChooseBehaviourFlags(type.caps, format, &behaviour[f])) continue;
+    if (useDepthBuffer && !ChooseDepthFormat(adapterOrdinal, deviceType, format, &depth[f])) continue;
+    usable[f] = true;
+  }
+  for (unsigned i = 0; i < listed.modeCount && type.modeCount < kMaxDisplayModes; ++i) {
+    const D3DDISPLAYMODE& mode = listed.modes[i];
+    const unsigned f = listed.FormatIndex(mode.Format);
+    if (!usable[f]) continue;
+    type.modes[type.modeCount++] = DisplayModeEntry{mode.Width, mode.Height, mode.Format, behaviour[f], depth[f]};
+  }
+  if (usable[0]) type.desktopFormatUsable = 1;
+  if (type.modeCount > 0) {
+    ++adapter.deviceTypeCount;
+    if (deviceType == D3DDEVTYPE_HAL)
+      adapter.halUsable = 1;
+    else
+      adapter.softwareUsable = 1;
+  }
+}
+
+HRESULT CD3DScreensaver::OpenScreenDevices() {
+  if (launchMode == LaunchMode::FullScreen)
+    OpenFullScreenDevices();
+  else
+    OpenWindowedScreenDevice();
+  PlaceMonitorWindows();
+  if (!errorFlag) MakeScreenResources();
+  mouseMoveCount = 0;
+  return S_OK;
+}
+
+void CD3DScreensaver::OpenFullScreenDevices() {
+  windowed = 0;
+  for (unsigned m = 0; m < monitorCount; ++m) {
+    const int a = monitors[m].adapterIndex;
+    if (a < 0 || unsigned(a) >= adapterCount || !adapters[a]) continue;
+    AdapterEntry& adapter = *adapters[a];
+    if (adapter.disableHardware && !adapter.softwareUsable) adapter.leaveBlack = 1;
+    if (adapter.leaveBlack || adapter.deviceTypeCount == 0 || screenDeviceCount >= kMaxScreenDevices) continue;
+    adapter.window = monitors[m].window;
+    ScreenDevice& screen = screenDevices[screenDeviceCount++];
+    screen = ScreenDevice{};
+    screen.adapterOrdinal = UINT(a);
+    screen.monitorIndex = m;
+    if (FAILED(OpenFullScreenDevice(screen))) {
+      screen = ScreenDevice{};
+      --screenDeviceCount;
+      StoreError(AsHResult(SaverError::CreateDeviceFailed));
+    }
+  }
+}
+
+void CD3DScreensaver::OpenWindowedScreenDevice() {
+  windowed = 1;
+  GetClientRect(mainWindow, &renderRect);
+  UINT a = 0;
+  if (!PickWindowedAdapter(&a)) {
+    StoreError(AsHResult(SaverError::CreateDeviceFailed));
+    return;
+  }
+  adapters[a]->window = mainWindow;
+  ScreenDevice& screen = screenDevices[screenDeviceCount++];
+  screen = ScreenDevice{};
+  screen.adapterOrdinal = a;
+  screen.monitorIndex = adapters[a]->monitorIndex >= 0 ? unsigned(adapters[a]->monitorIndex) : 0;
+  if (FAILED(OpenWindowedDevice(screen))) {
+    screen = ScreenDevice{};
+    --screenDeviceCount;
+    StoreError(AsHResult(launchMode == LaunchMode::Preview ? SaverError::NoPreview : SaverError::CreateDeviceFailed));
+  }
+}
+
+void CD3DScreensaver::PlaceMonitorWindows() {
   for (unsigned m = 0; m < monitorCount; ++m) {
     MonitorEntry& mon = monitors[m];
     if (!mon.monitor) continue;
@@ -278,24 +298,22 @@ HRESULT CD3DScreensaver::OpenScreenDevices() {
       SetWindowPos(mon.window, HWND_TOPMOST, r.left, r.top, r.right - r.left, r.bottom - r.top, SWP_NOACTIVATE);
     }
   }
+}
 
-  if (!errorFlag) {
-    for (unsigned i = 0; i < screenDeviceCount; ++i) {
-      SelectScreenDevice(i);
-      if (FAILED(CreateDeviceResources())) {
-        StoreError(AsHResult(SaverError::DeviceResourcesFailed));
-        continue;
-      }
-      screenDevices[i].created = 1;
-      if (FAILED(AcquireDeviceResources())) {
-        StoreError(AsHResult(SaverError::DeviceResourcesFailed));
-        continue;
-      }
-      screenDevices[i].acquired = 1;
+void CD3DScreensaver::MakeScreenResources() {
+  for (unsigned i = 0; i < screenDeviceCount; ++i) {
+    SelectScreenDevice(i);
+    if (FAILED(CreateDeviceResources())) {
+      StoreError(AsHResult(SaverError::DeviceResourcesFailed));
+      continue;
     }
+    screenDevices[i].resources = ScreenResources::Created;
+    if (FAILED(AcquireDeviceResources())) {
+      StoreError(AsHResult(SaverError::DeviceResourcesFailed));
+      continue;
+    }
+    screenDevices[i].resources = ScreenResources::Acquired;
   }
-  mouseMoveCount = 0;
-  return S_OK;
 }
 
 bool CD3DScreensaver::PickWindowedAdapter(UINT* adapter) {
@@ -314,86 +332,85 @@ bool CD3DScreensaver::PickWindowedAdapter(UINT* adapter) {
   return true;
 }
 
+unsigned ChooseDeviceType(const AdapterEntry& adapter, bool windowed) {
+  // A windowed device renders into the desktop, so its type must take the desktop's format.
+  auto fits = [&](const DeviceTypeEntry& type) { return !windowed || type.desktopFormatUsable; };
+  for (unsigned t = 0; t < adapter.deviceTypeCount; ++t) {
+    const DeviceTypeEntry& type = adapter.deviceTypes[t];
+    if (type.deviceType == D3DDEVTYPE_HAL && !adapter.disableHardware && fits(type)) return t;
+  }
+  for (unsigned t = 0; t < adapter.deviceTypeCount; ++t) {
+    const DeviceTypeEntry& type = adapter.deviceTypes[t];
+    if (type.deviceType == D3DDEVTYPE_SW && fits(type)) return t;
+  }
+  return kNoDeviceType;
+}
+
+unsigned ChooseFullScreenMode(const AdapterEntry& adapter, const DeviceTypeEntry& type) {
+  if (adapter.storedWidth) {
+    for (unsigned i = 0; i < type.modeCount; ++i) {
+      const DisplayModeEntry& m = type.modes[i];
+      if (m.width == adapter.storedWidth && m.height == adapter.storedHeight && UINT(m.format) == adapter.storedFormat)
+        return i;
+    }
+  }
+  int pick = -1;
+  if (type.deviceType == D3DDEVTYPE_SW) {
+    // The lowest height but 400; at equal heights a later mode wins until a 16-bit one is in.
+    for (unsigned i = 0; i < type.modeCount; ++i) {
+      const DisplayModeEntry& m = type.modes[i];
+      if (m.height == 400) continue;
+      if (pick < 0 || m.height < type.modes[pick].height ||
+          (m.height == type.modes[pick].height && !Is16BitFormat(type.modes[pick].format)))
+        pick = int(i);
+    }
+  } else {
+    // The desktop's size, in a 32-bit format if there is one.
+    for (unsigned i = 0; i < type.modeCount; ++i) {
+      const DisplayModeEntry& m = type.modes[i];
+      if (m.width != adapter.desktopMode.Width || m.height != adapter.desktopMode.Height) continue;
+      if (pick < 0) pick = int(i);
+      if (Is32BitFormat(m.format)) {
+        pick = int(i);
+        break;
+      }
+    }
+  }
+  return pick >= 0 ? unsigned(pick) : 0;
+}
+
+D3DPRESENT_PARAMETERS CD3DScreensaver::PresentParams(const DisplayModeEntry& mode, HWND window, bool windowed) const {
+  D3DPRESENT_PARAMETERS pp{};
+  pp.BackBufferWidth = mode.width;
+  pp.BackBufferHeight = mode.height;
+  pp.BackBufferFormat = mode.format;
+  pp.BackBufferCount = 1;
+  pp.MultiSampleType = D3DMULTISAMPLE_NONE;
+  pp.SwapEffect = windowed ? windowedSwapEffect : fullScreenSwapEffect;
+  pp.hDeviceWindow = window;
+  pp.Windowed = windowed ? TRUE : FALSE;
+  pp.EnableAutoDepthStencil = useDepthBuffer;
+  pp.AutoDepthStencilFormat = mode.depthFormat;
+  pp.FullScreen_RefreshRateInHz = 0;
+  pp.PresentationInterval = windowed ? D3DPRESENT_INTERVAL_DEFAULT : D3DPRESENT_INTERVAL_ONE;
+  return pp;
+}
+
 HRESULT CD3DScreensaver::OpenFullScreenDevice(ScreenDevice& screen) {
   const UINT a = screen.adapterOrdinal;
   if (a >= adapterCount || !adapters[a] || adapters[a]->deviceTypeCount == 0) return E_FAIL;
   AdapterEntry& adapter = *adapters[a];
-
-  unsigned typeIndex = kNoDeviceType;
-  for (unsigned t = 0; t < adapter.deviceTypeCount && typeIndex == kNoDeviceType; ++t)
-    if (adapter.deviceTypes[t].deviceType == D3DDEVTYPE_HAL && !adapter.disableHardware) typeIndex = t;
-  for (unsigned t = 0; t < adapter.deviceTypeCount && typeIndex == kNoDeviceType; ++t)
-    if (adapter.deviceTypes[t].deviceType == D3DDEVTYPE_SW) typeIndex = t;
+  const unsigned typeIndex = ChooseDeviceType(adapter, false);
   if (typeIndex == kNoDeviceType) return AsHResult(SaverError::NoHardwareDevice);
   adapter.chosenDeviceType = typeIndex;
   DeviceTypeEntry& type = adapter.deviceTypes[typeIndex];
-
-  bool storedFound = false;
-  if (adapter.storedWidth) {
-    for (unsigned i = 0; i < type.modeCount && !storedFound; ++i) {
-      const DisplayModeEntry& m = type.modes[i];
-      if (m.width == adapter.storedWidth && m.height == adapter.storedHeight && UINT(m.format) == adapter.storedFormat) {
-        type.currentMode = i;
-        storedFound = true;
-      }
-    }
-  }
-  if (!storedFound) {
-    type.currentMode = 0;
-    int pick = -1;
-    if (type.deviceType == D3DDEVTYPE_SW) {
-      // The lowest height but 400; at equal heights a later mode wins until a 16-bit one is in.
-      for (unsigned i = 0; i < type.modeCount; ++i) {
-        const DisplayModeEntry& m = type.modes[i];
-        if (m.height == 400) continue;
-        if (pick < 0 || m.height < type.modes[pick].height ||
-            (m.height == type.modes[pick].height && !Is16BitFormat(type.modes[pick].format)))
-          pick = int(i);
-      }
-    } else {
-      // The desktop's size, in a 32-bit format if there is one.
-      for (unsigned i = 0; i < type.modeCount; ++i) {
-        const DisplayModeEntry& m = type.modes[i];
-        if (m.width != adapter.desktopMode.Width || m.height != adapter.desktopMode.Height) continue;
-        if (pick < 0) pick = int(i);
-        if (Is32BitFormat(m.format)) {
-          pick = int(i);
-          break;
-        }
-      }
-    }
-    if (pick >= 0) type.currentMode = unsigned(pick);
-  }
+  type.currentMode = ChooseFullScreenMode(adapter, type);
 
   bool steppedDown = false;
-  for (;;) {
-    const DisplayModeEntry& mode = type.modes[type.currentMode];
-    D3DPRESENT_PARAMETERS& pp = screen.presentParams;
-    pp = D3DPRESENT_PARAMETERS{};
-    pp.BackBufferWidth = mode.width;
-    pp.BackBufferHeight = mode.height;
-    pp.BackBufferFormat = mode.format;
-    pp.BackBufferCount = 1;
-    pp.MultiSampleType = D3DMULTISAMPLE_NONE;
-    pp.SwapEffect = fullScreenSwapEffect;
-    pp.hDeviceWindow = adapter.window;
-    pp.Windowed = FALSE;
-    pp.EnableAutoDepthStencil = useDepthBuffer;
-    pp.AutoDepthStencilFormat = mode.depthFormat;
-    pp.FullScreen_RefreshRateInHz = 0;
-    pp.PresentationInterval = D3DPRESENT_INTERVAL_ONE;
-    screen.deviceType = type.deviceType;
-    screen.behaviourFlags = mode.behaviourFlags;
-
-    HRESULT hr = d3d->CreateDevice(a, type.deviceType, mainWindow, mode.behaviourFlags, &pp, screen.device.Put());
-    if (SUCCEEDED(hr)) hr = AcceptCreatedDevice(screen.device.Get());
-    if (SUCCEEDED(hr)) break;
-    screen.device.Reset();
-    steppedDown = true;
-    if (!StepDownDisplayMode(type)) return hr;
-  }
-
+  const HRESULT hr = CreateWithStepDown(screen, adapter, type, &steppedDown);
+  if (FAILED(hr)) return hr;
   if (steppedDown) {
+    // The mode that worked is the monitor's mode from now on.
     const DisplayModeEntry& used = type.modes[type.currentMode];
     adapter.storedWidth = used.width;
     adapter.storedHeight = used.height;
@@ -403,62 +420,61 @@ HRESULT CD3DScreensaver::OpenFullScreenDevice(ScreenDevice& screen) {
   return S_OK;
 }
 
+HRESULT CD3DScreensaver::CreateWithStepDown(ScreenDevice& screen, const AdapterEntry& adapter, DeviceTypeEntry& type,
+                                            bool* steppedDown) {
+  *steppedDown = false;
+  for (;;) {
+    const DisplayModeEntry& mode = type.modes[type.currentMode];
+    screen.presentParams = PresentParams(mode, adapter.window, false);
+    screen.deviceType = type.deviceType;
+    screen.behaviourFlags = mode.behaviourFlags;
+    HRESULT hr = d3d->CreateDevice(screen.adapterOrdinal, type.deviceType, mainWindow, mode.behaviourFlags,
+                                   &screen.presentParams, screen.device.Put());
+    if (SUCCEEDED(hr)) hr = AcceptCreatedDevice(screen.device.Get());
+    if (SUCCEEDED(hr)) return S_OK;
+    screen.device.Reset();
+    *steppedDown = true;
+    if (!StepDownDisplayMode(type)) return hr;
+  }
+}
+
 HRESULT CD3DScreensaver::OpenWindowedDevice(ScreenDevice& screen) {
   const UINT a = screen.adapterOrdinal;
   if (a >= adapterCount || !adapters[a]) return E_FAIL;
   AdapterEntry& adapter = *adapters[a];
-
-  unsigned typeIndex = kNoDeviceType;
-  for (unsigned t = 0; t < adapter.deviceTypeCount; ++t) {
-    const DeviceTypeEntry& type = adapter.deviceTypes[t];
-    if (type.deviceType == D3DDEVTYPE_HAL && !adapter.disableHardware && type.desktopFormatUsable) {
-      typeIndex = t;
-      break;
-    }
-  }
-  if (typeIndex == kNoDeviceType)
-    for (unsigned t = 0; t < adapter.deviceTypeCount; ++t)
-      if (adapter.deviceTypes[t].deviceType == D3DDEVTYPE_SW && adapter.deviceTypes[t].desktopFormatUsable)
-        typeIndex = t;
+  const unsigned typeIndex = ChooseDeviceType(adapter, true);
   if (typeIndex == kNoDeviceType) return AsHResult(SaverError::NoHardwareDevice);
   adapter.chosenDeviceType = typeIndex;
   const DeviceTypeEntry& type = adapter.deviceTypes[typeIndex];
 
-  const D3DFORMAT tries[] = {adapter.desktopMode.Format, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8, D3DFMT_A1R5G5B5,
-                             D3DFMT_R5G6B5};
   WindowedCandidate candidate{};
-  bool found = false;
-  for (D3DFORMAT f : tries) {
-    candidate = WindowedCandidate{f, 0, D3DFMT_UNKNOWN};
-    if (SUCCEEDED(ProbeWindowedMode(a, type, candidate))) {
-      found = true;
-      break;
-    }
-  }
-  if (!found) return E_FAIL;
-
-  D3DPRESENT_PARAMETERS& pp = screen.presentParams;
-  pp = D3DPRESENT_PARAMETERS{};
-  pp.BackBufferWidth = 0;
-  pp.BackBufferHeight = 0;
-  pp.BackBufferFormat = candidate.backBufferFormat;
-  pp.BackBufferCount = 1;
-  pp.MultiSampleType = D3DMULTISAMPLE_NONE;
-  pp.SwapEffect = windowedSwapEffect;
-  pp.hDeviceWindow = adapter.window;
-  pp.Windowed = TRUE;
-  pp.EnableAutoDepthStencil = useDepthBuffer;
-  pp.AutoDepthStencilFormat = candidate.depthFormat;
-  pp.PresentationInterval = D3DPRESENT_INTERVAL_DEFAULT;
+  if (!ChooseWindowedFormat(a, type, &candidate)) return E_FAIL;
+  const DisplayModeEntry mode{0, 0, candidate.backBufferFormat, candidate.behaviourFlags, candidate.depthFormat};
+  screen.presentParams = PresentParams(mode, adapter.window, true);
   screen.deviceType = type.deviceType;
-  screen.behaviourFlags = candidate.behaviourFlags;
+  screen.behaviourFlags = mode.behaviourFlags;
 
-  HRESULT hr = d3d->CreateDevice(a, type.deviceType, mainWindow, candidate.behaviourFlags, &pp, screen.device.Put());
+  HRESULT hr = d3d->CreateDevice(a, type.deviceType, mainWindow, mode.behaviourFlags, &screen.presentParams,
+                                 screen.device.Put());
   if (FAILED(hr)) {
     screen.device.Reset();
     return hr;
   }
   return S_OK;
+}
+
+bool CD3DScreensaver::ChooseWindowedFormat(UINT adapterOrdinal, const DeviceTypeEntry& type,
+                                           WindowedCandidate* chosen) {
+  const D3DFORMAT tries[] = {adapters[adapterOrdinal]->desktopMode.Format, D3DFMT_A8R8G8B8, D3DFMT_X8R8G8B8,
+                             D3DFMT_A1R5G5B5, D3DFMT_R5G6B5};
+  for (D3DFORMAT f : tries) {
+    WindowedCandidate candidate{f, 0, D3DFMT_UNKNOWN};
+    if (SUCCEEDED(ProbeWindowedMode(adapterOrdinal, type, candidate))) {
+      *chosen = candidate;
+      return true;
+    }
+  }
+  return false;
 }
 
 HRESULT CD3DScreensaver::ProbeWindowedMode(UINT adapter, const DeviceTypeEntry& type, WindowedCandidate& candidate) {

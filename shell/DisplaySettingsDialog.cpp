@@ -24,7 +24,7 @@ AdapterEntry* AdapterOf(CD3DScreensaver& saver, unsigned monitorIndex) {
   if (monitorIndex >= saver.monitorCount || monitorIndex >= kMaxMonitors) return nullptr;
   int index = saver.monitors[monitorIndex].adapterIndex;
   if (index < 0 || unsigned(index) >= kMaxAdapters) return nullptr;
-  return saver.adapters[index];
+  return saver.adapters[index].get();
 }
 
 // The monitor of the current tab; dialog 200 has no tabs and shows monitor 0.

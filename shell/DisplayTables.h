@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 
 constexpr unsigned kMaxMonitors = 9;
 constexpr unsigned kMaxAdapters = 9;
@@ -62,6 +62,11 @@ struct AdapterEntry {
   HWND window;                // the window its device presents into
 };
 
+// How far a screen's device resources are made: none; created (CreateDeviceResources
+// succeeded); acquired as well (AcquireDeviceResources succeeded and nothing was released
+// since).
+enum class ScreenResources { None, Created, Acquired };
+
 struct ScreenDevice {
   UINT adapterOrdinal;
   unsigned monitorIndex;
@@ -69,8 +74,23 @@ struct ScreenDevice {
   DWORD behaviourFlags;
   ComRef<IDirect3DDevice9> device;
   D3DPRESENT_PARAMETERS presentParams;  // kept for every reset
-  int created;   // CreateDeviceResources succeeded
-  int acquired;  // AcquireDeviceResources succeeded and nothing was released since
+  ScreenResources resources = ScreenResources::None;
+};
+
+// The full-screen modes an adapter offers, as the device types choose from them: at least
+// 640 x 400, one per size and format (refresh rates merged), sorted; and the formats among
+// them, the desktop's first.
+struct FullScreenModeList {
+  D3DDISPLAYMODE modes[kMaxDisplayModes];
+  unsigned modeCount = 0;
+  D3DFORMAT formats[kMaxDisplayModes + 1];
+  unsigned formatCount = 0;
+  // The format's place in formats; formatCount when it is not there.
+  unsigned FormatIndex(D3DFORMAT format) const {
+    unsigned i = 0;
+    while (i < formatCount && formats[i] != format) ++i;
+    return i;
+  }
 };
 
 // A windowed back-buffer format to try, with what the probe found for it.
@@ -90,5 +110,13 @@ inline bool Is16BitFormat(D3DFORMAT f) {
 bool CompareDisplayModes(const D3DDISPLAYMODE& a, const D3DDISPLAYMODE& b);
 // Moves the type's current mode to the next smaller one; false when there is none.
 bool StepDownDisplayMode(DeviceTypeEntry& type);
+// The device type a screen opens on the adapter: hardware unless the monitor's settings
+// disable it, else software; windowed, only a type that renders in the desktop's format.
+// kNoDeviceType when there is none.
+unsigned ChooseDeviceType(const AdapterEntry& adapter, bool windowed);
+// The full-screen mode a device of the type opens in: the monitor's stored mode while the type
+// lists it; else hardware takes the desktop's size (a 32-bit format first), software the
+// lowest height but 400; else the first listed.
+unsigned ChooseFullScreenMode(const AdapterEntry& adapter, const DeviceTypeEntry& type);
 // Byte-wise equality of two adapter identifiers.
 bool EqualAdapterIds(const GUID& a, const GUID& b);

@@ -54,6 +54,9 @@ HRESULT CD3DScreensaver::RunIdleLoop() {
     if (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
       TranslateMessage(&msg);
       DispatchMessageW(&msg);
+    } else if (PreviewWindowGone()) {
+      // A parent that goes without the child's WM_DESTROY reaching us ends the run too.
+      CloseDown();
     } else {
       Sleep(30);
       if (errorFlag)
@@ -78,16 +81,16 @@ HRESULT CD3DScreensaver::StepFrame() {
       if (level == D3DERR_DEVICENOTRESET) {
         if (windowed && d3d && screen.adapterOrdinal < adapterCount && adapters[screen.adapterOrdinal])
           d3d->GetAdapterDisplayMode(screen.adapterOrdinal, &adapters[screen.adapterOrdinal]->desktopMode);
-        if (screen.acquired) {
+        if (screen.resources == ScreenResources::Acquired) {
           ReleaseDeviceResources();
-          screen.acquired = 0;
+          screen.resources = ScreenResources::Created;
         }
         if (FAILED(screen.device->Reset(&screen.presentParams)))
           errorFlag = 1;
         else if (FAILED(AcquireDeviceResources()))
           errorFlag = 1;
         else
-          screen.acquired = 1;
+          screen.resources = ScreenResources::Acquired;
       }
     }
     DrawFrame();

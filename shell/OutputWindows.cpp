@@ -1,6 +1,6 @@
 #include <windowsx.h>
 
-#include "document/CurrentDevice.h"
+#include "runtime/ScreenSelection.h"
 #include "shell/CD3DScreensaver.h"
 #include "shell/Music.h"
 
@@ -164,16 +164,17 @@ void CD3DScreensaver::CloseScreenDevices() {
   for (unsigned i = 0; i < screenDeviceCount; ++i) {
     ScreenDevice& screen = screenDevices[i];
     SelectScreenDevice(i);
-    if (screen.acquired) {
+    if (screen.resources == ScreenResources::Acquired) {
       ReleaseDeviceResources();
-      screen.acquired = 0;
+      screen.resources = ScreenResources::Created;
     }
-    if (screen.created) {
+    if (screen.resources == ScreenResources::Created) {
       DestroyDeviceResources();
-      screen.created = 0;
+      screen.resources = ScreenResources::None;
     }
     // Nothing may draw through a device that is gone.
-    if (g_currentDevice == screen.device.Get()) g_currentDevice = nullptr;
+    const ScreenSelection selected = ScreenSelection::Current();
+    if (selected.device == screen.device.Get()) SelectScreen(selected.WithDevice(nullptr));
     screen.device.Reset();
     currentDevice = nullptr;
   }

@@ -2,9 +2,9 @@
 
 #include <memory>
 
-#include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/LoadDocument.h"
+#include "runtime/device/CurrentDevice.h"
 #include "scene/DocumentReaders.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/MusicGraph.h"
@@ -26,12 +26,17 @@ ScreenScene::ScreenScene() = default;
 ScreenScene::~ScreenScene() {
   // The slides' textures first: they come from the manager's tables.
   root.reset();
+  ScreenSelection selected = ScreenSelection::Current();
+  if (resourceManager && selected.docResManager == resourceManager.get())
+    selected = selected.WithResources(nullptr);
+  if (selected.view == &view) selected = selected.WithView(nullptr, nullptr);
+  SelectScreen(selected);
   resourceManager.reset();
 }
 
-void ScreenScene::MakeCurrent() {
-  SelectView(&view, &virtualScreen);
-  if (resourceManager) resourceManager->MakeCurrent();
+ScreenSelection ScreenScene::Selection(IDirect3DDevice9* device) {
+  const ScreenSelection screen = ScreenSelection::Current().WithDevice(device).WithView(&view, &virtualScreen);
+  return resourceManager ? screen.WithResources(resourceManager.get()) : screen;
 }
 
 void ScreenScene::AcquireScene() {

@@ -7,18 +7,16 @@
 #include <memory>
 
 #include "runtime/DS_View2D.h"
+#include "runtime/ScreenSelection.h"
 
 class DS_SlideShow_Light;
 class DS_DocResManager;
-
-// The resource manager of the screen being drawn.
-extern DS_DocResManager* g_docResManager;
 
 class ScreenScene {
  public:
   ScreenScene();
   // The scene lives for the whole run; freeing it at the end lets each device go with its
-  // last texture before the process exits.
+  // last texture before the process exits. Nothing of it stays selected.
   ~ScreenScene();
 
   // Loads the scene at the first acquisition, re-acquires device resources after a reset,
@@ -30,9 +28,10 @@ class ScreenScene {
   // Plays the item at the playlist position with the stored volume and moves on, wrapping
   // after the last item; an empty list plays nothing.
   void MusicStep();
-  // Makes this screen's view, virtual screen, resource manager and cache the current ones,
-  // so that its scene draws only with its own device's resources.
-  void MakeCurrent();
+  // What selecting this screen selects, so that its scene draws only with its own device's
+  // resources: the device, this screen's view and virtual screen, and once the scene is
+  // loaded its manager with its cache (until then the manager selected before stays).
+  ScreenSelection Selection(IDirect3DDevice9* device);
 
   std::unique_ptr<DS_SlideShow_Light> root;           // null until the first acquisition
   std::unique_ptr<DS_DocResManager> resourceManager;  // null until the first acquisition

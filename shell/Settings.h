@@ -26,7 +26,8 @@ inline constexpr wchar_t kPicturePositionValue[] = L"\"PicPos\"";
 
 // Reads a REG_DWORD of the settings key into *value; an absent value leaves it unchanged.
 void ReadRegistryDword(DWORD* value, const wchar_t* name);
-// The cached picture position (0 stretch, 1 fit, 2 fill); the first call reads "PicPos".
+// The cached picture position (0 stretch, 1 fit, 2 fill); the first call reads "PicPos", and
+// a stored value outside 0..2 reads as 2.
 int GetPicturePosition();
 
 // Writers of the sound and picture values named above; a failed write is ignored.
@@ -39,7 +40,7 @@ void SavePicturePosition(int value);
 
 // Process-wide caches: the scene's first acquisition and every music step read them.
 constexpr DWORD kPicturePositionUnread = 0xFFFFFFFF;
-extern DWORD g_picturePosition;  // kPicturePositionUnread until GetPicturePosition reads it
+extern DWORD g_picturePosition;  // kPicturePositionUnread until GetPicturePosition reads it, then 0..2
 extern DWORD g_soundVolume;      // 0..100, 100 when absent
 extern DWORD g_soundBalance;     // 50 when absent; never applied
 extern DWORD g_muteSound;        // 1 = muted
@@ -52,9 +53,6 @@ void ShowSettingsTableInDialog(HWND dialog, const SettingsField (&table)[kSettin
 // Formatted printing into a 40- and a 260-character buffer (always terminated).
 void FormatShortText(wchar_t (&buffer)[40], const wchar_t* format, ...);
 void FormatPathText(wchar_t (&buffer)[260], const wchar_t* format, ...);
-
-// The combo-box index that shows a stored picture position: out-of-range values show "Fill".
-int PictureComboIndex(DWORD position);
 
 // Starts the browser that the registry names for web links on the URL; true when its
 // process was started.

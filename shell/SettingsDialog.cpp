@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "document/ModuleResource.h"
+#include "runtime/device/ModuleResource.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/Settings.h"
 #include "shell/SettingsIds.h"
@@ -58,16 +58,15 @@ void InitSettingsDialog(HWND dialog) {
   for (const wchar_t* text : {L"Stretch", L"Fit", L"Fill"})
     SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text));
   ShowSettingsTableInDialog(dialog, app.settingsTable);
-  SendMessageW(combo, CB_SETCURSEL, PictureComboIndex(static_cast<DWORD>(GetPicturePosition())), 0);
+  SendMessageW(combo, CB_SETCURSEL, GetPicturePosition(), 0);
 }
 
 void AcceptSettingsDialog(HWND dialog) {
   CMoireScreensaver& app = *g_saverApp;
   ReadSettingsTableFromDialog(dialog, app.settingsTable);
-  // With no selection the combo still shows what the stored value maps to; -1 is never stored.
+  // With no selection the position in effect stays; -1 is never stored.
   LRESULT selection = SendDlgItemMessageW(dialog, IDC_PICTURE_POSITION, CB_GETCURSEL, 0, 0);
-  int position = selection >= 0 && selection <= 2 ? int(selection)
-                                                   : PictureComboIndex(static_cast<DWORD>(GetPicturePosition()));
+  int position = selection >= 0 && selection <= 2 ? int(selection) : GetPicturePosition();
   SavePicturePosition(position);
   app.SaveSettings();
   EndDialog(dialog, 1);

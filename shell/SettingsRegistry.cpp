@@ -72,7 +72,7 @@ void WriteSettingsDword(const wchar_t* name, DWORD value) {
 AdapterEntry* AdapterOfMonitor(const CD3DScreensaver& saver, unsigned monitorIndex) {
   int index = saver.monitors[monitorIndex].adapterIndex;
   if (index < 0 || unsigned(index) >= kMaxAdapters) return nullptr;
-  return saver.adapters[index];
+  return saver.adapters[index].get();
 }
 
 // Calls fn(adapter, "Screen %d" key) for every monitor with an adapter, numbered from 1 by
@@ -117,8 +117,11 @@ void WritePicturePosition(DWORD value) { WriteSettingsDword(kPicturePositionValu
 
 int GetPicturePosition() {
   if (g_picturePosition == kPicturePositionUnread) {
-    g_picturePosition = 2;
-    ReadRegistryDword(&g_picturePosition, kPicturePositionValue);
+    DWORD stored = 2;
+    ReadRegistryDword(&stored, kPicturePositionValue);
+    // A value outside 0..2 (7, or -1 stored as 0xFFFFFFFF) reads as Fill, so that the settings
+    // dialog shows what the screens draw.
+    g_picturePosition = stored <= 2 ? stored : 2;
   }
   return static_cast<int>(g_picturePosition);
 }
@@ -128,8 +131,6 @@ void SavePicturePosition(int value) {
   g_picturePosition = static_cast<DWORD>(value);
   WritePicturePosition(g_picturePosition);
 }
-
-int PictureComboIndex(DWORD position) { return position <= 2 ? static_cast<int>(position) : 2; }
 
 void FormatShortText(wchar_t (&buffer)[40], const wchar_t* format, ...) {
   va_list args;

@@ -15,6 +15,7 @@
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_SharedPtr.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
 
@@ -23,7 +24,6 @@ class BrushDevice {
   static constexpr int kW = 128, kH = 96;
 
   BrushDevice() {
-    manager.MakeCurrent();
     picture = manager.CreateImageLinkFromRecord(RecordWithBytes(
         MakeBmp(kW, kH,
                 [](int x, int y) -> uint32_t {
@@ -100,6 +100,7 @@ class BrushDevice {
 
   TestDevice device{kW, kH};
   DS_DocResManager manager;
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager)};
   std::unique_ptr<DS_ImageFileLink> picture;
   DS_2D_Light light;
 };

@@ -12,10 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "document/ComRef.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_IOF.h"
 #include "runtime/DS_ABRender.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/ComRef.h"
 
 // The IUnknown of a stand-in: counted, deleted at zero, no other interface.
 template <class Interface>
@@ -269,10 +270,7 @@ class RecordingHost : public DS_ABRender {
 // a 1024 x 768 picture.
 template <class Brush>
 struct RecordedBrush {
-  RecordedBrush() {
-    manager.MakeCurrent();
-    effect->Install(manager, brush.effectLink);
-  }
+  RecordedBrush() { effect->Install(manager, brush.effectLink); }
   // Binds the brush without a mask, as the flame and underwater lights bind their effects.
   void Bind() { brush.BindResources(nullptr); }
   // One draw at the brush's clock time.
@@ -288,6 +286,7 @@ struct RecordedBrush {
   }
 
   DS_DocResManager manager;
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager)};
   ComRef<RecordingEffect> effect = RecordingEffect::Create();
   Brush brush;
   RecordingHost host{1024, 768};

@@ -10,6 +10,7 @@
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Noise.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
 #include "tests/brushes/BrushTestDoubles.h"
 #include "tests/support/RecordBytes.h"
@@ -88,7 +89,7 @@ TEST(BrushBase, ScaleIsThePicturesAspectOverTheEffectScale) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.scaleValue);
     DS_DocResManager manager;
-    manager.MakeCurrent();
+    ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
     ComRef<RecordingEffect> effect = RecordingEffect::Create();
     DS_BackgroundCopy copy;
     effect->Install(manager, copy.effectLink);
@@ -102,7 +103,7 @@ TEST(BrushBase, ScaleIsThePicturesAspectOverTheEffectScale) {
 
 TEST(BrushBase, WithoutAnEffectNothingIsDrawnAndTheSceneIsNotSampled) {
   DS_DocResManager manager;
-  manager.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
   DS_WavesFX waves;
   waves.effectLink.SetKey(DS_LinkKey{L"common_res.dll", 4000});
   waves.sceneEffect.Value() = 1;
@@ -240,7 +241,7 @@ TEST(Waves, TheRecordExampleReadsByteForByte) {
   EXPECT_EQ(waves->ObjectName(), L"Wave brush");
 
   DS_DocResManager manager;
-  manager.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
   ComRef<RecordingEffect> effect = RecordingEffect::Create();
   effect->Install(manager, waves->effectLink);
   std::unique_ptr<DS_ABObj> object(waves->CreateObject());

@@ -2,10 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <cfenv>
+#include <optional>
 
 #include "document/MediaCompound.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/TextureHelpers.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 std::vector<uint8_t> Int32s(std::initializer_list<int32_t> values) {
@@ -25,7 +28,7 @@ struct Counter {
 class HitTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    SelectView(&view, &screen);
+    selected.emplace(ScreenSelection::Current().WithView(&view, &screen));
     DS_TextureInfo picture;
     MakeTextureInfo(800, 600, picture, nullptr);
     view.Setup(1280, 720, picture, mode, true);
@@ -40,7 +43,7 @@ class HitTest : public ::testing::Test {
     rect.top.Value() = 100;
     rect.bottom.Value() = 200;
   }
-  void TearDown() override { SelectView(nullptr, nullptr); }
+  void TearDown() override { selected.reset(); }
   void SetMode(int m) {
     mode = m;
     SetUp();
@@ -49,6 +52,7 @@ class HitTest : public ::testing::Test {
   int mode = 1;
   DS_View2D view;
   DS_VirtualScreen screen;
+  std::optional<ScopedScreen> selected;
   MediaRectangle rect;
 };
 }  // namespace
@@ -72,24 +76,16 @@ TEST(Rectangle, ReadStoresDirectlyAndWriteMirrorsIt) {
   ASSERT_EQ(counter.calls, 1);
 
   auto bytes = Int32s({-5, 640, 7, 480, -12, 33});
-  ResourceBuffer buffer(bytes.data(), bytes.size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
-  r.Read(in);
+  ReadBytes(bytes, [&](DS_IOF_Holder s) { r.Read(s); });
   EXPECT_EQ(r.left.Value(), -5);
   EXPECT_EQ(r.right.Value(), 640);
   EXPECT_EQ(r.top.Value(), 7);
   EXPECT_EQ(r.bottom.Value(), 480);
   EXPECT_EQ(r.x.Value(), -12);
   EXPECT_EQ(r.y.Value(), 33);
-  EXPECT_EQ(buffer.Remaining(), 0u);
   EXPECT_EQ(counter.calls, 1);                // nobody told
   EXPECT_EQ(r.left.History().SavedValue(), 0);  // no history refreshed
-
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  r.Write(out);
-  EXPECT_EQ(writer.Bytes(), bytes);
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { r.Write(s); }), bytes);
 
   MediaRectangle copy;
   copy.AssignValues(r);
@@ -99,33 +95,21 @@ TEST(Rectangle, ReadStoresDirectlyAndWriteMirrorsIt) {
 }
 
 TEST(Rectangle, ShortRecordThrowsTheLoadError) {
-  auto bytes = Int32s({1, 2, 3});
-  ResourceBuffer buffer(bytes.data(), bytes.size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
   MediaRectangle r;
-  EXPECT_THROW(r.Read(in), DS_LoadError);
+  EXPECT_THROW(ReadBytesLeavingRest(Int32s({1, 2, 3}), [&](DS_IOF_Holder s) { r.Read(s); }), DS_LoadError);
 }
 
 TEST(Quad, ReadsTwelveFloats) {
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  for (int i = 0; i < 12; ++i) writer.WriteFloat(float(i) + 0.5f);
-  ResourceBuffer buffer(writer.Bytes().data(), writer.Bytes().size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
+  const RecordBytes floats = WriteBytes([](DS_IOF_Holder s) {
+    for (int i = 0; i < 12; ++i) s->WriteFloat(float(i) + 0.5f);
+  });
   MediaQuad q;
   EXPECT_EQ(q.corners[2].Value().y, 0.0f);
-  q.Read(in);
+  ReadBytes(floats, [&](DS_IOF_Holder s) { q.Read(s); });
   EXPECT_EQ(q.corners[0].Value().x, 0.5f);
   EXPECT_EQ(q.corners[1].Value().z, 5.5f);
   EXPECT_EQ(q.corners[3].Value().z, 11.5f);
-  EXPECT_EQ(buffer.Remaining(), 0u);
-  DS_IOF_W again;
-  DS_IOF_Virtual* out2 = &again;
-  q.Write(out2);
-  EXPECT_EQ(again.Bytes(), writer.Bytes());
-  (void)out;
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { q.Write(s); }), floats);
 }
 
 TEST_F(HitTest, MapsBackBufferPixelsToPicturePixels) {
@@ -149,11 +133,11 @@ TEST_F(HitTest, StretchModeMapsTheScreenEdgesToThePictureEdges) {
 }
 
 TEST_F(HitTest, EdgesAreInclusive) {
-  EXPECT_TRUE(rect.ContainsPoint(280.0f, 120.0f));   // exactly (100, 100)
-  EXPECT_TRUE(rect.ContainsPoint(400.0f, 240.0f));   // exactly (200, 200)
-  EXPECT_TRUE(rect.ContainsPoint(340.0f, 180.0f));   // inside
-  EXPECT_FALSE(rect.ContainsPoint(279.0f, 180.0f));  // left of it
-  EXPECT_FALSE(rect.ContainsPoint(340.0f, 241.0f));  // below it
+  EXPECT_TRUE(ContainsPoint(rect, 280.0f, 120.0f));   // exactly (100, 100)
+  EXPECT_TRUE(ContainsPoint(rect, 400.0f, 240.0f));   // exactly (200, 200)
+  EXPECT_TRUE(ContainsPoint(rect, 340.0f, 180.0f));   // inside
+  EXPECT_FALSE(ContainsPoint(rect, 279.0f, 180.0f));  // left of it
+  EXPECT_FALSE(ContainsPoint(rect, 340.0f, 241.0f));  // below it
 }
 
 TEST_F(HitTest, EdgesBeyondFloatPrecisionCompareExactly) {
@@ -164,21 +148,21 @@ TEST_F(HitTest, EdgesBeyondFloatPrecisionCompareExactly) {
   rect.right.Value() = 1 << 25;
   rect.top.Value() = 0;
   rect.bottom.Value() = 600;
-  EXPECT_FALSE(rect.ContainsPoint(x, 300.0f));
+  EXPECT_FALSE(ContainsPoint(rect, x, 300.0f));
   rect.left.Value() = 1 << 24;
-  EXPECT_TRUE(rect.ContainsPoint(x, 300.0f));
+  EXPECT_TRUE(ContainsPoint(rect, x, 300.0f));
 }
 
 TEST_F(HitTest, BackBufferScaleAppliesToThePoint) {
   screen.backBufferScaleX = screen.backBufferScaleY = 2.0f;
-  EXPECT_TRUE(rect.ContainsPoint(140.0f, 60.0f));  // (280, 120) on the back buffer
-  EXPECT_FALSE(rect.ContainsPoint(280.0f, 120.0f));
+  EXPECT_TRUE(ContainsPoint(rect, 140.0f, 60.0f));  // (280, 120) on the back buffer
+  EXPECT_FALSE(ContainsPoint(rect, 280.0f, 120.0f));
 }
 
 TEST_F(HitTest, ReversedRectangleContainsNothing) {
   rect.left.Value() = 200;
   rect.right.Value() = 100;
-  for (float x = 200.0f; x < 500.0f; x += 7.0f) EXPECT_FALSE(rect.ContainsPoint(x, 180.0f));
+  for (float x = 200.0f; x < 500.0f; x += 7.0f) EXPECT_FALSE(ContainsPoint(rect, x, 180.0f));
 }
 
 TEST_F(HitTest, DegeneratePictureQuadMapsToTheOriginAndContainsNothing) {
@@ -188,8 +172,8 @@ TEST_F(HitTest, DegeneratePictureQuadMapsToTheOriginAndContainsNothing) {
   D3DXVECTOR3 p = MapPointToCanvas(D3DXVECTOR3(50.0f, 60.0f, 1.0f));
   EXPECT_EQ(p.x, 0.0f);
   EXPECT_EQ(p.y, 0.0f);
-  EXPECT_FALSE(rect.ContainsPoint(50.0f, 60.0f));
-  EXPECT_FALSE(rect.ContainsPoint(0.0f, 0.0f));
+  EXPECT_FALSE(ContainsPoint(rect, 50.0f, 60.0f));
+  EXPECT_FALSE(ContainsPoint(rect, 0.0f, 0.0f));
 }
 
 TEST(Rounding, NearestWithTiesToEven) {

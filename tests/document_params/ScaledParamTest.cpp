@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "document/MediaScaled.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 struct Watcher {
@@ -146,16 +147,9 @@ TEST(ScaledParam, RecordIsTheBareUnsignedValue) {
   UINTSclaleTo<float> p;
   p.scale = 0.01f;
   p.Value() = 0xA1B2C3D4u;
-  DS_IOF_W w;
-  DS_IOF_Virtual* out = &w;
-  p.Write(out);
-  ASSERT_EQ(w.Bytes(), (std::vector<uint8_t>{0xD4, 0xC3, 0xB2, 0xA1}));
-
-  ResourceBuffer buffer(w.Bytes().data(), w.Bytes().size());
-  DS_IOF_R<ResourceBuffer> r(&buffer);
-  DS_IOF_Virtual* in = &r;
+  const RecordBytes bytes = WriteBytes([&](DS_IOF_Holder s) { p.Write(s); });
+  ASSERT_EQ(bytes, (RecordBytes{0xD4, 0xC3, 0xB2, 0xA1}));
   UINTSclaleTo<float> q;
-  q.Read(in);
+  ReadBytes(bytes, [&](DS_IOF_Holder s) { q.Read(s); });
   EXPECT_EQ(q.Value(), 0xA1B2C3D4u);
-  EXPECT_EQ(buffer.Remaining(), 0u);
 }

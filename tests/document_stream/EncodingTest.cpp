@@ -9,6 +9,7 @@
 
 #include "document/DS_IOF.h"
 #include "tests/document_stream/GuardedBytes.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 
@@ -232,12 +233,7 @@ std::vector<EncodingCase> Cases() {
 
 class Encoding : public ::testing::TestWithParam<EncodingCase> {};
 
-TEST_P(Encoding, WriterProducesTheBytes) {
-  DS_IOF_W writer;
-  DS_IOF_Virtual* stream = &writer;
-  GetParam().write(stream);
-  EXPECT_EQ(writer.Bytes(), GetParam().bytes);
-}
+TEST_P(Encoding, WriterProducesTheBytes) { EXPECT_EQ(WriteBytes(GetParam().write), GetParam().bytes); }
 
 TEST_P(Encoding, ReaderTakesExactlyTheBytes) {
   GuardedBytes bytes(GetParam().bytes);

@@ -5,23 +5,24 @@
 
 #include <memory>
 
+#include "document/DS_ABObj_Constructor.h"
 #include "document/DS_IOF_Item.h"
 #include "document/ReaderRegistry.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 
-using Bytes = std::vector<uint8_t>;
-
 // A base class with one field and one layout.
 struct TestShape : DS_IOF_Item {
+  static constexpr RecordId kRecord{L"TestShape", 2};
   int32_t baseVersion = -1;
   int32_t colour = 0;
-  void Write(DS_IOF_Holder stream) override { WriteBase(stream); }
-  void WriteBase(DS_IOF_Holder stream) {
-    WriteRecordHeader(stream, L"TestShape", 2);
+  void Write(DS_IOF_Holder stream) override { WriteRecord(stream); }
+  void WriteRecord(DS_IOF_Holder stream) {
+    WriteRecordHeader(stream, kRecord);
     stream->WriteInt(colour);
   }
-  void ReadBase(DS_IOF_Holder stream) {
+  void ReadRecord(DS_IOF_Holder stream) {
     baseVersion = ReadRecordHeader(stream).version;
     stream->ReadInt(colour);
   }
@@ -38,7 +39,7 @@ struct TestCircle : TestShape {
     version = recordVersion;
     stream->ReadFloat(radius);
     if (recordVersion > 1) stream->ReadFloat(thickness);
-    ReadBase(stream);
+    ReadRecord(stream);
   }
 };
 
@@ -49,7 +50,7 @@ struct TestOval : TestCircle {
 
 struct TestSquare : TestShape {
   const char* Kind() const override { return "square"; }
-  void Read(DS_IOF_Holder stream, int32_t) { ReadBase(stream); }
+  void Read(DS_IOF_Holder stream, int32_t) { ReadRecord(stream); }
 };
 
 // A class whose read fails halfway.
@@ -63,26 +64,18 @@ struct TestBroken : TestShape {
 
 using ShapeRegistry = DS_ReaderRegistry<IOF_Virtual_ReaderII<TestShape>>;
 
-Bytes CircleRecord(const wchar_t* className, int32_t version) {
-  DS_IOF_W writer;
-  DS_IOF_Virtual* s = &writer;
-  WriteRecordHeader(s, className, version);
-  s->WriteFloat(3.0f);
-  if (version > 1) s->WriteFloat(0.5f);
-  WriteRecordHeader(s, L"TestShape", 2);
-  s->WriteInt(0x00FF00);
-  s->WriteInt(777);  // the value after the record
-  return writer.Bytes();
+RecordBytes CircleRecord(const wchar_t* className, int32_t version) {
+  return WriteBytes([&](DS_IOF_Holder s) {
+    WriteRecordHeader(s, RecordId{className, version});
+    s->WriteFloat(3.0f);
+    if (version > 1) s->WriteFloat(0.5f);
+    WriteRecordHeader(s, TestShape::kRecord);
+    s->WriteInt(0x00FF00);
+  });
 }
 
-struct Reading {
-  explicit Reading(Bytes b) : bytes(std::move(b)), buffer(bytes.data(), bytes.size()), reader(&buffer) {}
-  Bytes bytes;
-  ResourceBuffer buffer;
-  DS_IOF_R<ResourceBuffer> reader;
-  DS_IOF_Virtual* stream = &reader;
-  size_t Consumed() const { return size_t(buffer.cursor - bytes.data()); }
-};
+// The bytes of a record's head: string markers, length, the name's units, the version.
+size_t HeadSize(const wchar_t* className) { return 3 + 1 + 2 * wcslen(className) + 4; }
 
 ShapeRegistry TestRegistry() {
   ShapeRegistry registry;
@@ -93,8 +86,9 @@ ShapeRegistry TestRegistry() {
 
 TEST(Registry, CreatesTheRegisteredClassWithTheRecordsOwnVersion) {
   for (int32_t version : {1, 2, 7}) {
-    Reading r(CircleRecord(L"TestCircle", version));
-    std::unique_ptr<TestShape> shape(ReadByClassName(TestRegistry(), r.stream));
+    std::unique_ptr<TestShape> shape;
+    ReadBytes(CircleRecord(L"TestCircle", version),
+              [&](DS_IOF_Holder s) { shape.reset(ReadByClassName(TestRegistry(), s)); });
     ASSERT_NE(shape, nullptr);
     auto* circle = dynamic_cast<TestCircle*>(shape.get());
     ASSERT_NE(circle, nullptr);
@@ -103,9 +97,6 @@ TEST(Registry, CreatesTheRegisteredClassWithTheRecordsOwnVersion) {
     EXPECT_EQ(circle->radius, 3.0f);
     EXPECT_EQ(circle->thickness, version > 1 ? 0.5f : 1.0f);
     EXPECT_EQ(circle->colour, 0x00FF00);
-    int32_t after = 0;
-    r.stream->ReadInt(after);
-    EXPECT_EQ(after, 777);
   }
 }
 
@@ -114,13 +105,14 @@ TEST(Registry, CreatesTheRegisteredClassWithTheRecordsOwnVersion) {
 TEST(Registry, UnknownNameGivesNullAndReadsOnlyTheHeader) {
   const wchar_t* names[] = {L"TestCircleX", L"testcircle", L"TestCircl", L"TestSquare ", L"TESTCIRCLE"};
   for (const wchar_t* name : names) {
-    Reading r(CircleRecord(name, 2));
-    const size_t header = 3 + 1 + 2 * wcslen(name) + 4;
-    EXPECT_EQ(ReadByClassName(TestRegistry(), r.stream), nullptr) << std::wstring(name).size();
-    EXPECT_EQ(r.Consumed(), header);
+    const RecordBytes bytes = CircleRecord(name, 2);
     float radius = 0;
-    r.stream->ReadFloat(radius);
-    EXPECT_EQ(radius, 3.0f);
+    const size_t rest = ReadBytesLeavingRest(bytes, [&](DS_IOF_Holder s) {
+      EXPECT_EQ(ReadByClassName(TestRegistry(), s), nullptr) << std::wstring(name).size();
+      s->ReadFloat(radius);
+    });
+    EXPECT_EQ(radius, 3.0f);  // the first field follows the head
+    EXPECT_EQ(bytes.size() - rest, HeadSize(name) + 4);
   }
 }
 
@@ -128,8 +120,8 @@ TEST(Registry, RegisterReaderReplacesTheReaderOfAName) {
   ShapeRegistry registry = TestRegistry();
   RegisterReader(registry, L"TestCircle", IOF_Virtual_ReaderT_II<TestOval, TestShape>::Instance());
   EXPECT_EQ(registry.size(), 2u);
-  Reading r(CircleRecord(L"TestCircle", 1));
-  std::unique_ptr<TestShape> shape(ReadByClassName(registry, r.stream));
+  std::unique_ptr<TestShape> shape;
+  ReadBytes(CircleRecord(L"TestCircle", 1), [&](DS_IOF_Holder s) { shape.reset(ReadByClassName(registry, s)); });
   ASSERT_NE(shape, nullptr);
   EXPECT_STREQ(shape->Kind(), "oval");
 }
@@ -137,8 +129,9 @@ TEST(Registry, RegisterReaderReplacesTheReaderOfAName) {
 TEST(Registry, ObjectIsFreedWhenItsReadThrows) {
   ShapeRegistry registry;
   RegisterReader(registry, L"TestBroken", IOF_Virtual_ReaderT_II<TestBroken, TestShape>::Instance());
-  Reading r(CircleRecord(L"TestBroken", 1));
-  EXPECT_THROW(ReadByClassName(registry, r.stream), DS_LoadError);
+  EXPECT_THROW(
+      ReadBytesLeavingRest(CircleRecord(L"TestBroken", 1), [&](DS_IOF_Holder s) { ReadByClassName(registry, s); }),
+      DS_LoadError);
   EXPECT_EQ(TestBroken::alive, 0);
 }
 
@@ -155,22 +148,19 @@ TEST(Registry, FamilyLookupsGiveNullForUnregisteredNames) {
       {L"DS_SlideContainer2", [](DS_IOF_Holder s) -> void* { return ReadSlideContainerByClassName(s); }},
   };
   for (const Case& c : cases) {
-    Reading r(CircleRecord(c.name, 2));
-    EXPECT_EQ(c.lookup(r.stream), nullptr);
-    EXPECT_EQ(r.Consumed(), 3 + 1 + 2 * wcslen(c.name) + 4);
+    const RecordBytes bytes = CircleRecord(c.name, 2);
+    const size_t rest = ReadBytesLeavingRest(bytes, [&](DS_IOF_Holder s) { EXPECT_EQ(c.lookup(s), nullptr); });
+    EXPECT_EQ(bytes.size() - rest, HeadSize(c.name));
   }
 }
 
 TEST(Registry, ReadRecordHeaderTakesNameAndVersion) {
-  DS_IOF_W writer;
-  DS_IOF_Virtual* s = &writer;
-  WriteRecordHeader(s, L"DS_ABObj_Constructor", 1);
-  EXPECT_EQ(writer.Bytes().size(), 4 + 2 * 20 + 4u);
-  Reading r(writer.Bytes());
-  const DS_RecordHeader header = ReadRecordHeader(r.stream);
+  const RecordBytes bytes = WriteBytes([](DS_IOF_Holder s) { WriteRecordHeader(s, DS_ABObj_Constructor::kRecord); });
+  EXPECT_EQ(bytes.size(), HeadSize(L"DS_ABObj_Constructor"));
+  DS_RecordHeader header;
+  ReadBytes(bytes, [&](DS_IOF_Holder s) { header = ReadRecordHeader(s); });
   EXPECT_EQ(header.className, L"DS_ABObj_Constructor");
   EXPECT_EQ(header.version, 1);
-  EXPECT_EQ(r.Consumed(), r.bytes.size());
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include "runtime/DSM_Camera.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Random.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 
@@ -170,14 +171,10 @@ TEST_F(CameraTest, CopyFromTakesSettingsClockAndDrift) {
 TEST_F(CameraTest, RecordRoundTripsEnabledZoomAndSpeed) {
   camera.zoom.SetValue(200);
   camera.speed.SetValue(75);
-  DS_IOF_W w;
-  DS_IOF_Virtual* ws = &w;
-  camera.WriteRecord(ws);
-  ResourceBuffer b(w.Bytes().data(), w.Bytes().size());
-  DS_IOF_R<ResourceBuffer> r(&b);
-  DS_IOF_Virtual* rs = &r;
-  std::unique_ptr<DSM_Camera> read = DSM_Camera::ReadNewRecord(rs);
-  EXPECT_EQ(b.Remaining(), 0u);
+  std::unique_ptr<DSM_Camera> read;
+  ReadBytes(WriteBytes([&](DS_IOF_Holder s) { camera.WriteRecord(s); }),
+            [&](DS_IOF_Holder s) { read = DSM_Camera::ReadNewRecord(s); });
+  ASSERT_NE(read, nullptr);
   EXPECT_EQ(read->enabled.Value(), 1);
   EXPECT_FLOAT_EQ(read->zoom.scaledValue, 2.0f);
   EXPECT_FLOAT_EQ(read->speed.scaledValue, 1.5f);

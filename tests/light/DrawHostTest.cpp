@@ -4,10 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_View2D.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/resources/CompiledEffect.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
@@ -72,7 +74,7 @@ class DrawHostTest : public ::testing::Test {
   void SetUp() override { ASSERT_TRUE(device.Ok()); }
   // A slide with a picture of one colour, current and stretched over the target.
   void Start(uint32_t rgb) {
-    manager.MakeCurrent();
+    selected.emplace(ScreenSelection::Current().WithResources(&manager));
     link = manager.CreateImageLinkFromRecord(RecordWithBytes(SolidBmp(64, 64, rgb), L"solid.bmp"));
     light.PictureLink().SetKey(link->Key());
     light.CreateDeviceResources();
@@ -120,6 +122,7 @@ class DrawHostTest : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  std::optional<ScopedScreen> selected;
   std::unique_ptr<DS_ImageFileLink> link;
   DS_2D_Light light;
   ComRef<IDirect3DTexture9> effectTextures[2];

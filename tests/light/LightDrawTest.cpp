@@ -6,11 +6,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_View2D.h"
+#include "runtime/ScreenSelection.h"
 #include "runtime/Random.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
@@ -35,7 +37,7 @@ class LightDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
+    selected.emplace(ScreenSelection::Current().WithResources(&manager));
     link = manager.CreateImageLinkFromRecord(RecordWithBytes(QuadrantPicture(), L"quadrants.bmp"));
     light.PictureLink().SetKey(link->Key());
     // As a slide does after loading, then when it becomes current.
@@ -62,6 +64,7 @@ class LightDrawTest : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  std::optional<ScopedScreen> selected;
   std::unique_ptr<DS_ImageFileLink> link;
   DS_2D_Light light;
 };

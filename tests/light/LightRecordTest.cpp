@@ -5,40 +5,32 @@
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_2D_Light.h"
 #include "scene/DocumentReaders.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 
-// The fields after the class name and version, then a mark where the reader must stop.
-std::vector<uint8_t> LightFields(int32_t version) {
-  DS_IOF_W w;
-  DS_IOF_Virtual* s = &w;
-  if (version > 1) {
-    s->WriteString(L"C:\\pictures\\bay.jpg");
-    s->WriteInt64(1234567);
-  }
-  if (version > 2) {
-    DSM_Camera camera;
-    camera.enabled.Assign(1);
-    camera.zoom.SetValue(150);
-    camera.speed.SetValue(25);
-    camera.WriteRecord(s);
-  }
-  s->WriteInt(0x5EA1);
-  return w.Bytes();
+// The fields after the class name and version.
+RecordBytes LightFields(int32_t version) {
+  return WriteBytes([&](DS_IOF_Holder s) {
+    if (version > 1) {
+      s->WriteString(L"C:\\pictures\\bay.jpg");
+      s->WriteInt64(1234567);
+    }
+    if (version > 2) {
+      DSM_Camera camera;
+      camera.enabled.Assign(1);
+      camera.zoom.SetValue(150);
+      camera.speed.SetValue(25);
+      camera.WriteRecord(s);
+    }
+  });
 }
 
 TEST(LightRecord, EachVersionReadsItsFields) {
   for (int32_t version : {1, 2, 3}) {
     SCOPED_TRACE(version);
-    std::vector<uint8_t> bytes = LightFields(version);
-    ResourceBuffer b(bytes.data(), bytes.size());
-    DS_IOF_R<ResourceBuffer> r(&b);
-    DS_IOF_Virtual* s = &r;
     DS_2D_Light light;
-    light.Read(s, version);
-    int32_t mark = 0;
-    s->ReadInt(mark);
-    EXPECT_EQ(mark, 0x5EA1);
+    ReadBytes(LightFields(version), [&](DS_IOF_Holder s) { light.Read(s, version); });
     const DS_LinkKey& key = light.PictureLink().Key();
     if (version > 1) {
       EXPECT_EQ(key.path, L"C:\\pictures\\bay.jpg");
@@ -57,15 +49,8 @@ TEST(LightRecord, WrittenRecordReadsBackThroughItsSection) {
   DS_2D_Light light;
   light.PictureLink().SetKey(DS_LinkKey{L"sea.png", 9});
   light.Camera().enabled.Assign(1);
-  DS_IOF_W w;
-  DS_IOF_Virtual* ws = &w;
-  light.Write(ws);
-  ResourceBuffer b(w.Bytes().data(), w.Bytes().size());
-  DS_IOF_R<ResourceBuffer> r(&b);
-  DS_IOF_Virtual* rs = &r;
   DS_2D_Light read;
-  read.ReadRecord(rs);
-  EXPECT_EQ(b.Remaining(), 0u);
+  ReadBytes(WriteBytes([&](DS_IOF_Holder s) { light.Write(s); }), [&](DS_IOF_Holder s) { read.ReadRecord(s); });
   EXPECT_EQ(read.PictureLink().Key(), (DS_LinkKey{L"sea.png", 9}));
   EXPECT_EQ(read.Camera().enabled.Value(), 1);
 }
@@ -73,17 +58,11 @@ TEST(LightRecord, WrittenRecordReadsBackThroughItsSection) {
 TEST(LightRecord, TheLightRegistryReadsAPlainLightRecord) {
   RegisterDocumentReaders();
   ASSERT_EQ(LightReaderRegistry().count(L"DS_2D_Light"), 1u);
-  DS_IOF_W w;
-  DS_IOF_Virtual* ws = &w;
-  WriteRecordHeader(ws, L"DS_2D_Light", 2);
-  for (uint8_t b : LightFields(2)) w.Bytes().push_back(b);
-  ResourceBuffer b(w.Bytes().data(), w.Bytes().size());
-  DS_IOF_R<ResourceBuffer> r(&b);
-  DS_IOF_Virtual* rs = &r;
-  std::unique_ptr<DS_2D_Light> light(ReadLightByClassName(rs));
+  const RecordBytes head = WriteBytes([](DS_IOF_Holder s) { WriteRecordHeader(s, RecordId{L"DS_2D_Light", 2}); });
+  std::unique_ptr<DS_2D_Light> light;
+  ReadBytes(head + LightFields(2), [&](DS_IOF_Holder s) { light.reset(ReadLightByClassName(s)); });
   ASSERT_NE(light, nullptr);
   EXPECT_EQ(light->PictureLink().Key().path, L"C:\\pictures\\bay.jpg");
-  EXPECT_EQ(b.Remaining(), 4u);  // the end mark
 }
 
 TEST(LightRecord, ResetCameraDriftStartsFromTheCentre) {

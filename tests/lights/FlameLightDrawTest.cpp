@@ -8,14 +8,16 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
-#include "document/DS_DocResManager.h"
 #include "brushes/SimpleBrushes.h"
+#include "document/DS_DocResManager.h"
 #include "lights/DS_FlameLight.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/Meshes.h"
 #include "runtime/Quads.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/Meshes.h"
 #include "tests/brushes/BrushTestDoubles.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
@@ -44,7 +46,7 @@ class FlameLightDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
+    selected.emplace(ScreenSelection::Current().WithResources(&manager));
     link = manager.CreateImageLinkFromRecord(RecordWithBytes(StripedPicture(), L"stripes.bmp"));
   }
   // As a slide does after loading, then when it becomes current (stretch: the picture
@@ -72,6 +74,7 @@ class FlameLightDrawTest : public ::testing::Test {
 
   TestDevice device{kW, kH};
   DS_DocResManager manager;
+  std::optional<ScopedScreen> selected;
   std::unique_ptr<DS_ImageFileLink> link;
 };
 
@@ -318,7 +321,7 @@ TEST_F(FlameLightDrawTest, AMissingEffectOrPictureDropsOnlyItsPart) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     DS_DocResManager lacking;
-    lacking.MakeCurrent();
+    ScopedScreen selectLacking(ScreenSelection::Current().WithResources(&lacking));
     // What a module that lacks the resource leaves in the manager: an effect's file entry
     // without bytes, a picture's set holding no texture.
     const DS_LinkKey key{L"common_res.dll", c.missing};
@@ -344,7 +347,6 @@ TEST_F(FlameLightDrawTest, AMissingEffectOrPictureDropsOnlyItsPart) {
     if (c.fire) EXPECT_GT(ChangedInRows(picture, px, top, kH), kW * 4);
     if (!c.fire && !c.haze) EXPECT_EQ(ChangedInRows(picture, px, 0, kH), 0);
     if (!c.fire) EXPECT_LT(ChangedInRows(picture, px, top, kH), ChangedInRows(picture, px, 0, top) + kW);
-    manager.MakeCurrent();
   }
 }
 

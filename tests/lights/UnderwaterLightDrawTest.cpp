@@ -10,6 +10,7 @@
 
 #include "document/DS_DocResManager.h"
 #include "lights/FakeUndervater.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
 
@@ -23,7 +24,6 @@ class UnderwaterLightDrawTest : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
     // Soft waves of colour with a few sharper rings: detail for the wobble to move.
     picture = manager.CreateImageLinkFromRecord(RecordWithBytes(
         MakeBmp(160, 100,
@@ -94,6 +94,7 @@ class UnderwaterLightDrawTest : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  ScopedScreen selected{ScreenSelection::Current().WithResources(&manager)};
   std::unique_ptr<DS_ImageFileLink> picture;
   float clock_ = 0.0f;
 };

@@ -8,6 +8,7 @@
 
 #include "document/ReaderRegistry.h"
 #include "lights/FakeUndervater.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
 #include "tests/brushes/BrushTestDoubles.h"
 #include "tests/support/RecordBytes.h"
@@ -163,7 +164,7 @@ TEST(UnderwaterLight, ItAsksForTheCaptureOnlyWithItsEffect) {
   EXPECT_FALSE(*light.effect.GetMask());
 
   DS_DocResManager empty;
-  empty.MakeCurrent();
+  ScopedScreen selectEmpty(ScreenSelection::Current().WithResources(&empty));
   FakeUndervater without;
   without.effect.BindResources(nullptr);
   EXPECT_FALSE(without.NeedsSceneCapture());

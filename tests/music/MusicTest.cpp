@@ -17,6 +17,7 @@
 #include "shell/MusicGraph.h"
 #include "shell/ScreenScene.h"
 #include "shell/Settings.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 
@@ -184,15 +185,10 @@ TEST_F(Extract, ItemWithoutBytesIsLeftAlone) {
 TEST(Record, RoundTripsThroughTheStream) {
   auto item = Item(L"C:\\Music\\evening.mp3", std::string("\x00\x01\xFFmp3", 6));
   item->name = L"Evening";
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  item->WriteRecord(out);
-
-  ResourceBuffer buffer(writer.Bytes().data(), writer.Bytes().size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
-  std::unique_ptr<DS_AudioFile> read(ReadAudioFile(in));
-  EXPECT_EQ(buffer.Remaining(), 0u);
+  std::unique_ptr<DS_AudioFile> read;
+  ReadBytes(WriteBytes([&](DS_IOF_Holder s) { item->WriteRecord(s); }),
+            [&](DS_IOF_Holder s) { read.reset(ReadAudioFile(s)); });
+  ASSERT_TRUE(read);
   EXPECT_EQ(read->name, L"Evening");
   EXPECT_EQ(read->sound.name, L"C:\\Music\\evening.mp3");
   ASSERT_EQ(read->sound.size, 6);
@@ -201,14 +197,11 @@ TEST(Record, RoundTripsThroughTheStream) {
 
 TEST(Record, TruncatedRecordFailsWithTheLoadError) {
   auto item = Item(L"x.mp3", "0123456789");
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  item->WriteRecord(out);
-  for (size_t cut = 0; cut < writer.Bytes().size(); ++cut) {
-    ResourceBuffer buffer(writer.Bytes().data(), cut);
-    DS_IOF_R<ResourceBuffer> reader(&buffer);
-    DS_IOF_Virtual* in = &reader;
-    EXPECT_THROW(delete ReadAudioFile(in), DS_LoadError) << "cut at " << cut;
+  const RecordBytes bytes = WriteBytes([&](DS_IOF_Holder s) { item->WriteRecord(s); });
+  for (size_t cut = 0; cut < bytes.size(); ++cut) {
+    const RecordBytes shorter(bytes.begin(), bytes.begin() + cut);
+    EXPECT_THROW(ReadBytesLeavingRest(shorter, [](DS_IOF_Holder s) { delete ReadAudioFile(s); }), DS_LoadError)
+        << "cut at " << cut;
   }
 }
 
@@ -347,10 +340,7 @@ class Playlist : public MusicGraph {
     app->currentScene->MusicStep();
     return app;
   }
-  static void Forget(CMoireScreensaver& app) {
-    app.currentScene->root.reset();
-    SelectView(nullptr, nullptr);
-  }
+  static void Forget(CMoireScreensaver& app) { app.currentScene->root.reset(); }
 };
 
 TEST_F(Playlist, ThreeItemsPlayInTurnAndWrap) {

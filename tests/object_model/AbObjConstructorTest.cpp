@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "document/DS_ABObj_Constructor.h"
+#include "tests/support/RecordBytes.h"
 
 namespace {
 
@@ -35,11 +36,8 @@ std::vector<uint8_t> Record(int32_t version, const std::wstring& name, const std
   return out;
 }
 
-std::vector<uint8_t> Written(DS_IOF_Item& item) {
-  DS_IOF_W writer;
-  DS_IOF_Virtual* stream = &writer;
-  item.Write(stream);
-  return writer.Bytes();
+RecordBytes Written(DS_IOF_Item& item) {
+  return WriteBytes([&](DS_IOF_Holder s) { item.Write(s); });
 }
 
 TEST(SceneItem, WritesItsRecord) {
@@ -68,22 +66,15 @@ TEST(SceneItem, ReadsOneFieldWhateverTheHeaderSays) {
     SCOPED_TRACE(c.name);
     TestItem item;
     item.SetObjectName(c.nameBefore);
-    ResourceBuffer buffer(c.bytes.data(), c.bytes.size());
-    DS_IOF_R<ResourceBuffer> reader(&buffer);
-    DS_IOF_Virtual* stream = &reader;
-    EXPECT_TRUE(item.ReadRecord(stream));
+    ReadBytes(c.bytes, [&](DS_IOF_Holder s) { EXPECT_TRUE(item.ReadRecord(s)); });
     EXPECT_EQ(item.ObjectName(), c.nameAfter);
-    EXPECT_EQ(buffer.Remaining(), 0u);
   }
 }
 
 TEST(SceneItem, ARecordReadBackWritesTheSameBytes) {
   const std::vector<uint8_t> bytes = Record(1, L"Butterfly 2");
   TestItem item;
-  ResourceBuffer buffer(bytes.data(), bytes.size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* stream = &reader;
-  item.ReadRecord(stream);
+  ReadBytes(bytes, [&](DS_IOF_Holder s) { item.ReadRecord(s); });
   EXPECT_EQ(Written(item), bytes);
 }
 

@@ -12,6 +12,7 @@
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
 #include "objects/WanderingEmitters.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
 #include "tests/objects/EmitterFixture.h"
 #include "tests/resources/TestPictures.h"
@@ -20,7 +21,7 @@
 namespace {
 
 RecordBytes Head(const wchar_t* name, int32_t version) {
-  return WriteBytes([&](DS_IOF_Holder s) { WriteRecordHeader(s, name, version); });
+  return WriteBytes([&](DS_IOF_Holder s) { WriteRecordHeader(s, RecordId{name, version}); });
 }
 
 // A "DS_ViewObjCtrl" record: rectangle 1 2 3 4 5 6, fractions 0.1 0.9 0.2 0.8, flag 1, the
@@ -31,7 +32,7 @@ RecordBytes ViewObjRecord(int32_t version, uint32_t speed) {
            for (float f : {0.1f, 0.9f, 0.2f, 0.8f}) s->WriteFloat(f);
            s->WriteBool(1);
            if (version > 1) s->WriteUInt(speed);
-           WriteRecordHeader(s, L"DS_ABObj_Constructor", 1);
+           WriteRecordHeader(s, DS_ABObj_Constructor::kRecord);
            s->WriteString(L"obj");
          });
 }
@@ -150,7 +151,7 @@ TEST_F(EmitterRecord, VersionOneCarriesItsImagesInlineAndLoadImagesMakesThemLink
   EXPECT_EQ(e.refreshOnImageChange.Value(), 0);
 
   DS_DocResManager manager;
-  manager.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
   e.LoadImages();
   EXPECT_EQ(e.spriteImage.Path(), L"a.bmp");
   EXPECT_EQ(manager.GetImageTextures(e.spriteImage).frameTimes, (std::vector<float>{0.5f, 0.25f}));
@@ -161,7 +162,6 @@ TEST_F(EmitterRecord, VersionOneCarriesItsImagesInlineAndLoadImagesMakesThemLink
   e.legacyImages.push_back(RecordWithBytes(SolidBmp(4, 4, 0), L"other.bmp"));
   e.LoadImages();
   EXPECT_EQ(e.spriteImage.Path(), L"a.bmp");
-  g_docResManager = nullptr;
 }
 
 TEST_F(EmitterRecord, TransparencyGivesTheMaximumAlpha) {

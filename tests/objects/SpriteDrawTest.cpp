@@ -3,10 +3,13 @@
 // (2x, 2y).
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "document/DS_DocResManager.h"
 #include "objects/RootedEmitters.h"
 #include "objects/StreamingEmitters.h"
 #include "runtime/DS_2D_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"
 
@@ -18,7 +21,7 @@ class SpriteDraw : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    manager.MakeCurrent();
+    selected.emplace(ScreenSelection::Current().WithResources(&manager));
     picture = manager.CreateImageLinkFromRecord(RecordWithBytes(SolidBmp(64, 64, 0x000000), L"black.bmp"));
     white = manager.CreateImageLinkFromRecord(RecordWithBytes(SolidBmp(8, 8, 0xFFFFFF), L"white.bmp"));
     red = manager.CreateImageLinkFromRecord(RecordWithBytes(SolidBmp(8, 8, 0xFF0000), L"red.bmp"));
@@ -28,7 +31,7 @@ class SpriteDraw : public ::testing::Test {
     light.Resize(kSize, kSize);
     light.AcquireDeviceResources();
   }
-  void TearDown() override { g_docResManager = nullptr; }
+  void TearDown() override { selected.reset(); }
 
   // Updates the object a few frames, then draws the picture and the object.
   std::vector<uint32_t> Draw(DS_ABObj& object, int frames = 3) {
@@ -54,6 +57,7 @@ class SpriteDraw : public ::testing::Test {
 
   TestDevice device{kSize, kSize};
   DS_DocResManager manager;
+  std::optional<ScopedScreen> selected;
   std::unique_ptr<DS_ImageFileLink> picture, white, red;
   DS_2D_Light light;
 };

@@ -3,22 +3,20 @@
 # grid, stretched over the 600 x 400 test window: cells of 150 x 100) and around the same
 # slide without emitters, and compares their screenshots: each emitter's cell differs from
 # the plain slide and changes over time; the empty cells stay as the plain slide shows them.
-#   e2e_sprites.sh <TevranaSprites.scr> <TevranaSpritesPlain.scr> <work dir>
+#   e2e_sprites.sh <TevranaSprites.scr> <TevranaSpritesPlain.scr> <work dir> <saver_probe.exe>
 # Needs DISPLAY and WINEPREFIX (scripts/test.sh sets both).
 set -uo pipefail
-scr=$1; plain=$2; work=$3
+scr=$1; plain=$2; work=$3; probe=$4
 rm -rf "$work"; mkdir -p "$work"
 key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
 pid=
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
+source "$(dirname "$0")/../shell/e2e_close.sh"
 stop() {
-  cleanup; pid=
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name '^Tevrana Screensaver$' >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
+  close_test_window "$probe" "$pid"
+  pid=
 }
 trap cleanup EXIT
 

@@ -9,9 +9,10 @@
 #include <cstring>
 #include <fstream>
 
-#include "document/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/resources/CompiledEffect.h"
 #include "tests/resources/ManagerRecord.h"
 #include "tests/resources/ModuleSearch.h"
@@ -29,41 +30,22 @@ class DocResManagerTest : public ::testing::Test {
     SetCommonResPresent(false);
   }
 
-  // Reads the fields of a record of the version; the stream then stands at what follows.
-  int32_t Load(DS_DocResManager& manager, const ManagerRecord& record, int32_t version) {
-    bytes = record.Fields(version);
-    buffer = ResourceBuffer(bytes.data(), bytes.size());
-    reader = std::make_unique<DS_IOF_R<ResourceBuffer>>(&buffer);
-    stream = reader.get();
-    EXPECT_TRUE(manager.ReadFields(stream, version));
-    int32_t next = 0;
-    stream->ReadInt(next);
-    return next;
+  // Reads the fields of a record of the version, to their last byte.
+  static void Load(DS_DocResManager& manager, const ManagerRecord& record, int32_t version) {
+    ReadBytes(record.Fields(version), [&](DS_IOF_Holder s) { EXPECT_TRUE(manager.ReadFields(s, version)); });
   }
 
   // Writes one manager's record and reads it into another, to its last byte.
   static void RoundTrip(DS_DocResManager& writer, DS_DocResManager& reader) {
-    DS_IOF_W out;
-    DS_IOF_Virtual* os = &out;
-    writer.WriteRecord(os);
-    ResourceBuffer b(out.Bytes().data(), out.Bytes().size());
-    DS_IOF_R<ResourceBuffer> r(&b);
-    DS_IOF_Virtual* s = &r;
-    ds_string name;
-    int32_t version = 0;
-    s->ReadString(name);
-    s->ReadInt(version);
-    EXPECT_EQ(name, L"DS_DocResManager");
-    EXPECT_EQ(version, 3);
-    reader.ReadFields(s, version);
-    EXPECT_EQ(b.Remaining(), 0u);
+    ReadBytes(WriteBytes([&](DS_IOF_Holder s) { writer.WriteRecord(s); }), [&](DS_IOF_Holder s) {
+      const DS_RecordHeader header = ReadRecordHeader(s);
+      EXPECT_EQ(header.className, L"DS_DocResManager");
+      EXPECT_EQ(header.version, 3);
+      reader.ReadFields(s, header.version);
+    });
   }
 
   TestDevice device{64, 64};
-  std::vector<uint8_t> bytes;
-  ResourceBuffer buffer;
-  std::unique_ptr<DS_IOF_R<ResourceBuffer>> reader;
-  DS_IOF_Virtual* stream = nullptr;
 };
 
 ManagerRecord OneOfEach() {
@@ -84,7 +66,7 @@ TEST_F(DocResManagerTest, EachVersionEndsAfterItsLastTable) {
   for (const Case& c : {Case{1, false, false}, Case{2, true, false}, Case{3, true, true}}) {
     SCOPED_TRACE(c.version);
     DS_DocResManager manager;
-    EXPECT_EQ(Load(manager, OneOfEach(), c.version), ManagerRecord::kEndMark);
+    Load(manager, OneOfEach(), c.version);
     DS_DocResTables& t = manager.Tables();
     EXPECT_TRUE(t.images.empty());
     EXPECT_TRUE(t.maskImages.empty());
@@ -143,7 +125,7 @@ TEST_F(DocResManagerTest, PicturesThatDoNotDecodeLeaveNullTexturesAndTheLoadGoes
   r.images.push_back({Key(L"empty.bmp", 2), {RecordWithBytes({}, L"")}});
   r.masks.push_back({kMaskGuid, {'x', 'y'}});
   DS_DocResManager manager;
-  EXPECT_EQ(Load(manager, r, 3), ManagerRecord::kEndMark);
+  Load(manager, r, 3);
   DS_DocResTables& t = manager.Tables();
   ASSERT_EQ(t.textureSets[Key(L"broken.bmp", 1)].textures.size(), 1u);
   EXPECT_FALSE(t.textureSets[Key(L"broken.bmp", 1)].textures[0]);
@@ -152,31 +134,21 @@ TEST_F(DocResManagerTest, PicturesThatDoNotDecodeLeaveNullTexturesAndTheLoadGoes
 }
 
 TEST_F(DocResManagerTest, ARecordCutShortStopsWithTheLoadError) {
-  std::vector<uint8_t> full = OneOfEach().Fields(3);
-  for (size_t cut : {size_t(2), full.size() / 3, full.size() / 2, full.size() - 6}) {
+  const RecordBytes full = OneOfEach().Fields(3);
+  for (size_t cut : {size_t(2), full.size() / 3, full.size() / 2, full.size() - 2}) {
     SCOPED_TRACE(cut);
-    std::vector<uint8_t> part(full.begin(), full.begin() + std::ptrdiff_t(cut));
-    ResourceBuffer b(part.data(), part.size());
-    DS_IOF_R<ResourceBuffer> r(&b);
-    DS_IOF_Virtual* s = &r;
+    const RecordBytes part(full.begin(), full.begin() + std::ptrdiff_t(cut));
     DS_DocResManager manager;
-    EXPECT_THROW(manager.ReadFields(s, 3), DS_LoadError);
+    EXPECT_THROW(ReadBytesLeavingRest(part, [&](DS_IOF_Holder s) { manager.ReadFields(s, 3); }), DS_LoadError);
   }
 }
 
 TEST_F(DocResManagerTest, NegativeTableCountsReadNoEntries) {
-  DS_IOF_W w;
-  DS_IOF_Virtual* ws = &w;
-  for (int32_t count : {-5, 0, -1, int32_t(0x80000000)}) ws->WriteInt(count);  // images, times, files, masks
-  ws->WriteInt(ManagerRecord::kEndMark);
-  ResourceBuffer b(w.Bytes().data(), w.Bytes().size());
-  DS_IOF_R<ResourceBuffer> r(&b);
-  DS_IOF_Virtual* s = &r;
+  const RecordBytes counts = WriteBytes([](DS_IOF_Holder s) {
+    for (int32_t count : {-5, 0, -1, int32_t(0x80000000)}) s->WriteInt(count);  // images, times, files, masks
+  });
   DS_DocResManager manager;
-  EXPECT_TRUE(manager.ReadFields(s, 3));
-  int32_t mark = 0;
-  s->ReadInt(mark);
-  EXPECT_EQ(mark, ManagerRecord::kEndMark);
+  ReadBytes(counts, [&](DS_IOF_Holder s) { EXPECT_TRUE(manager.ReadFields(s, 3)); });
   EXPECT_TRUE(manager.Tables().loadedFiles.empty());
   EXPECT_TRUE(manager.Tables().guidTextures.empty());
 }
@@ -368,7 +340,7 @@ TEST_F(DocResManagerTest, AFileOnDiskGetsALinkStampedWithItsTime) {
 
 TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
   DS_DocResManager writer;
-  writer.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&writer));
   Load(writer, OneOfEach(), 3);
   DS_ImageFileLink picture(DS_FileLink3(L"C:\\pictures\\sea.bmp", 100));
   writer.RegisterImageForSave(picture);
@@ -376,9 +348,7 @@ TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
   DS_MeshFile mesh(L"quad.x", 4);
   writer.Tables().loadedFiles[mesh.Key()] = {RecordWithBytes({7, 7}, L"quad.x")};
   EXPECT_EQ(writer.Tables().files.count(mesh.Key()), 0u);
-  DS_IOF_W linkBytes;
-  DS_IOF_Virtual* ls = &linkBytes;
-  mesh.Write(ls);
+  WriteBytes([&](DS_IOF_Holder s) { mesh.Write(s); });
   EXPECT_EQ(writer.Tables().files.count(mesh.Key()), 1u);
 
   DS_DocResManager reader2;
@@ -390,7 +360,7 @@ TEST_F(DocResManagerTest, WrittenRecordReadsBackWithItsFiles) {
 
 TEST_F(DocResManagerTest, AMaskIsWrittenFromItsTextureAndReadsBack) {
   DS_DocResManager writer;
-  writer.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&writer));
   // What the brush writer leaves: the mask texture under its GUID and an entry whose
   // stored image is an older picture of the mask.
   ComRef<IDirect3DTexture9> mask;
@@ -437,22 +407,24 @@ TEST_F(DocResManagerTest, EachScreensTexturesAreMadeOnItsOwnDevice) {
   SetCommonResPresent(true);
   TestDevice other{32, 32};
   ASSERT_TRUE(other.Ok());
-  g_currentDevice = device.Device();
   DS_DocResManager first;
-  g_currentDevice = other.Device();
-  DS_DocResManager second;  // made last
+  DS_DocResManager second;
   // The second screen draws first, then the first screen is selected again.
-  second.MakeCurrent();
   DS_FileLink3 link(5, L"common_res.dll");
-  ComRef<IDirect3DTexture9> secondPicture = second.GetImageTextures(link).textures.at(0);
-  first.MakeCurrent();
-  g_currentDevice = device.Device();
+  ComRef<IDirect3DTexture9> secondPicture;
+  {
+    ScopedScreen secondScreen(ScreenSelection::Current().WithDevice(other.Device()).WithResources(&second));
+    secondPicture = second.GetImageTextures(link).textures.at(0);
+  }
+  ScopedScreen firstScreen(ScreenSelection::Current().WithDevice(device.Device()).WithResources(&first));
   ComRef<IDirect3DTexture9> firstPicture = first.GetImageTextures(link).textures.at(0);
   ASSERT_TRUE(firstPicture && secondPicture);
   EXPECT_NE(firstPicture.Get(), secondPicture.Get());
-  ComRef<IDirect3DDevice9> owner;
+  ComRef<IDirect3DDevice9> owner, secondOwner;
   firstPicture->GetDevice(owner.Put());
   EXPECT_EQ(owner.Get(), device.Device());
+  secondPicture->GetDevice(secondOwner.Put());
+  EXPECT_EQ(secondOwner.Get(), other.Device());
   // The lights' own pictures go through the current cache, which is the first screen's.
   ComRef<IDirect3DTexture9> builtin = g_resourceCache->GetBuiltinTexture(54);
   ASSERT_TRUE(builtin);
@@ -461,13 +433,15 @@ TEST_F(DocResManagerTest, EachScreensTexturesAreMadeOnItsOwnDevice) {
   EXPECT_EQ(builtinOwner.Get(), device.Device());
 }
 
-TEST_F(DocResManagerTest, EachManagerHasItsOwnCacheAndMakeCurrentSelectsBoth) {
+TEST_F(DocResManagerTest, EachManagerHasItsOwnCacheAndSelectingOneSelectsBoth) {
+  ScopedScreen nothing(ScreenSelection{}.WithDevice(device.Device()));
   DS_DocResManager first;
-  EXPECT_EQ(g_resourceCache, &first.Cache());
   DS_DocResManager second;
-  EXPECT_EQ(g_resourceCache, &second.Cache());
+  // Making a manager selects nothing: the load selects the manager it made.
+  EXPECT_EQ(g_docResManager, nullptr);
+  EXPECT_EQ(g_resourceCache, nullptr);
   EXPECT_NE(&first.Cache(), &second.Cache());
-  first.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&first));
   EXPECT_EQ(g_docResManager, &first);
   EXPECT_EQ(g_resourceCache, &first.Cache());
 }

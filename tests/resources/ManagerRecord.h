@@ -8,6 +8,7 @@
 
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"
+#include "tests/support/RecordBytes.h"
 
 struct MaskFixture {
   GUID guid;
@@ -20,11 +21,13 @@ struct ManagerRecord {
   std::vector<std::pair<DS_LinkKey, std::vector<DS_FileRecord>>> files;
   std::vector<MaskFixture> masks;
 
-  // The fields after the class name and version, as a version-v record holds them,
-  // followed by the int 0x5EA1 so a test sees where the reader stopped.
-  std::vector<uint8_t> Fields(int32_t version) const {
-    DS_IOF_W w;
-    DS_IOF_Virtual* s = &w;
+  // The fields after the class name and version, as a version-v record holds them.
+  RecordBytes Fields(int32_t version) const {
+    return WriteBytes([&](DS_IOF_Holder s) { WriteFields(s, version); });
+  }
+
+ private:
+  void WriteFields(DS_IOF_Holder s, int32_t version) const {
     auto records = [&](const auto& table) {
       s->WriteInt(int32_t(table.size()));
       for (const auto& [key, recs] : table) {
@@ -52,10 +55,7 @@ struct ManagerRecord {
         s->WriteBlob(blob);
       }
     }
-    s->WriteInt(kEndMark);
-    return w.Bytes();
   }
-  static constexpr int32_t kEndMark = 0x5EA1;
 };
 
 inline DS_LinkKey Key(const ds_string& path, int64_t stamp) { return DS_LinkKey{path, stamp}; }

@@ -7,9 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "runtime/MeshLoading.h"
-#include "runtime/Meshes.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/MeshLoading.h"
+#include "runtime/device/Meshes.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 
@@ -201,11 +202,10 @@ TEST_F(Loading, BackBufferDescription) {
   GetBackBufferDesc(desc);
   EXPECT_EQ(desc.Width, 64u);
   EXPECT_EQ(desc.Height, 64u);
-  g_currentDevice = nullptr;
+  ScopedScreen noDevice(ScreenSelection::Current().WithDevice(nullptr));
   GetBackBufferDesc(desc);
   EXPECT_EQ(desc.Width, 0u);
   EXPECT_EQ(desc.Height, 0u);
-  g_currentDevice = dev.Device();
 }
 
 namespace {

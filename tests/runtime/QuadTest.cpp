@@ -3,7 +3,7 @@
 
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 

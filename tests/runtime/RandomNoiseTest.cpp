@@ -7,7 +7,7 @@
 
 #include "runtime/Noise.h"
 #include "runtime/Random.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 TEST(Random, SequenceStartsAtTheFixedValuesAndRestarts) {

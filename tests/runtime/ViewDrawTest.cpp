@@ -1,8 +1,11 @@
 // A picture drawn through the view on a real device lands where the mode says.
 #include <gtest/gtest.h>
 
+#include <optional>
+
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 
@@ -16,11 +19,11 @@ class ViewDraw : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(dev.Ok());
-    SelectView(&view, &screen);
+    selected.emplace(ScreenSelection::Current().WithView(&view, &screen));
     MakePicture(160, 120);
     view.CreateBars();
   }
-  void TearDown() override { SelectView(nullptr, nullptr); }
+  void TearDown() override { selected.reset(); }
 
   // A w x h picture of the pattern above, as the picture quad in picture pixels.
   void MakePicture(UINT w, UINT h) {
@@ -65,6 +68,7 @@ class ViewDraw : public ::testing::Test {
   TestDevice dev{320, 180};
   DS_View2D view;
   DS_VirtualScreen screen;
+  std::optional<ScopedScreen> selected;
   DS_ImageQuad picture;
   std::vector<uint32_t> pixels;
 };

@@ -4,8 +4,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "document/DS_DocResManager.h"
+#include "document/DS_ResourceCache.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -222,22 +226,45 @@ TEST(View, StartsInFitModeWithIdentityMatrices) {
   EXPECT_EQ(g_virtualScreen->backBufferScaleX, 0.0f);
 }
 
-TEST(View, SelectViewSwitchesTheCurrentPair) {
-  DS_View2D* defaultView = g_view2D;
-  DS_VirtualScreen* defaultScreen = g_virtualScreen;
+TEST(View, SelectingAScreenSetsItsFivePointersAndTheScopeSelectsThePreviousAgain) {
+  TestDevice dev(16, 16);
+  ASSERT_TRUE(dev.Ok());
+  const ScreenSelection before = ScreenSelection::Current();
+  DS_DocResManager manager;
   DS_View2D mine;
   DS_VirtualScreen myScreen;
-  SelectView(&mine, &myScreen);
-  EXPECT_EQ(g_view2D, &mine);
-  EXPECT_EQ(g_virtualScreen, &myScreen);
-  DS_QuadCorners q;
-  FitQuadToImage(q, Picture(800, 600), 1280, 720);
-  SetVirtualScreen(q, 1280, 720, 800, 600);
-  EXPECT_EQ(myScreen.pictureWidth, 800u);
-  EXPECT_EQ(defaultScreen->pictureWidth, 0u);
-  SelectView(nullptr, nullptr);
-  EXPECT_EQ(g_view2D, defaultView);
-  EXPECT_EQ(g_virtualScreen, defaultScreen);
+  {
+    ScopedScreen selected(
+        ScreenSelection{}.WithDevice(dev.Device()).WithResources(&manager).WithView(&mine, &myScreen));
+    EXPECT_EQ(g_currentDevice, dev.Device());
+    EXPECT_EQ(g_docResManager, &manager);
+    EXPECT_EQ(g_resourceCache, &manager.Cache());  // a manager comes with its own cache
+    EXPECT_EQ(g_view2D, &mine);
+    EXPECT_EQ(g_virtualScreen, &myScreen);
+    DS_QuadCorners q;
+    FitQuadToImage(q, Picture(800, 600), 1280, 720);
+    SetVirtualScreen(q, 1280, 720, 800, 600);
+    EXPECT_EQ(myScreen.pictureWidth, 800u);
+    {
+      // No view of its own: the process-wide default pair, never null.
+      ScopedScreen nothing(ScreenSelection{});
+      EXPECT_EQ(g_currentDevice, nullptr);
+      EXPECT_EQ(g_docResManager, nullptr);
+      EXPECT_EQ(g_resourceCache, nullptr);
+      ASSERT_NE(g_view2D, nullptr);
+      EXPECT_NE(g_view2D, &mine);
+      ASSERT_NE(g_virtualScreen, nullptr);
+      EXPECT_EQ(g_virtualScreen->pictureWidth, 0u);
+    }
+    EXPECT_EQ(g_view2D, &mine);
+    EXPECT_EQ(g_docResManager, &manager);
+  }
+  const ScreenSelection after = ScreenSelection::Current();
+  EXPECT_EQ(after.device, before.device);
+  EXPECT_EQ(after.docResManager, before.docResManager);
+  EXPECT_EQ(after.resourceCache, before.resourceCache);
+  EXPECT_EQ(after.view, before.view);
+  EXPECT_EQ(after.virtualScreen, before.virtualScreen);
 }
 
 TEST(View, BarsOfA4To3PictureOn1280x720) {
@@ -281,10 +308,9 @@ TEST(View, BackBufferScaling) {
   EXPECT_FLOAT_EQ(q.corner[2].y, 180.0f);
 
   DS_VirtualScreen screen;
-  SelectView(nullptr, &screen);
+  ScopedScreen selected(ScreenSelection::Current().WithView(nullptr, &screen));
   SetVirtualScreen(q, 640, 360, 800, 600);
   EXPECT_FLOAT_EQ(screen.backBufferScaleX, 0.5f);
   EXPECT_FLOAT_EQ(screen.backBufferScaleY, 0.5f);
   EXPECT_EQ(screen.pictureQuad.corner[2].x, 280.0f);
-  SelectView(nullptr, nullptr);
 }

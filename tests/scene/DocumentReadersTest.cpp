@@ -14,6 +14,8 @@
 #include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
 #include "lights/DS_FlameLight.h"
+#include "lights/DS_GlassBallLight.h"
+#include "lights/FakeLake2D.h"
 #include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/FlashingEmitters.h"
@@ -50,7 +52,9 @@ const void* SlideReader() {
 const std::vector<Row> kRegisteredClasses = {
     {L"DS_2D_Light", Family::Light, LightReader<DS_2D_Light>()},
     {L"DS_FlameLight", Family::Light, LightReader<DS_FlameLight>()},
+    {L"DS_GlassBallLight", Family::Light, LightReader<DS_GlassBallLight>()},
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
+    {L"FakeLake2D", Family::Light, LightReader<FakeLake2D>()},
     {L"FakeUndervater", Family::Light, LightReader<FakeUndervater>()},
     {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
     {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},

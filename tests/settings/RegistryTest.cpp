@@ -104,6 +104,18 @@ TEST_F(RegistryTest, PicturePositionIsReadOnceAndSavedThroughTheCache) {
   EXPECT_FALSE(ReadDword(L"", L"PicPos").has_value()) << "the name carries its double quotes";
 }
 
+TEST_F(RegistryTest, PicturePositionOutsideItsRangeReadsAsFillOnce) {
+  for (DWORD stored : {3u, 7u, 0x80000000u, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(stored);
+    g_picturePosition = kPicturePositionUnread;
+    WriteDword(L"", L"\"PicPos\"", stored);
+    EXPECT_EQ(GetPicturePosition(), 2);
+    // -1 is also what the cache holds before its read: it must not be read again.
+    WriteDword(L"", L"\"PicPos\"", 0);
+    EXPECT_EQ(GetPicturePosition(), 2);
+  }
+}
+
 std::optional<std::wstring> ReadText(const wchar_t* name) {
   HKEY key = nullptr;
   if (RegOpenKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, KEY_READ, &key) != ERROR_SUCCESS) return std::nullopt;

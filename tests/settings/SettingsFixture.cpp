@@ -150,6 +150,6 @@ void SettingsTest::UseFakeTables(unsigned count, FakeAdapterFlags flags) {
     a->softwareCompatible = flags.softwareCompatible;
     a->softwareUsable = flags.softwareUsable;
     a->chosenDeviceType = 0;
-    saver->adapters[i] = a;
+    saver->adapters[i].reset(a);
   }
 }

@@ -4,6 +4,9 @@
 //                                         rectangle on the screen and whether it has an owner
 //   settings_probe press TITLE ID         clicks the dialog's control ID
 //   settings_probe value NAME             prints the settings key's REG_DWORD NAME, or "absent"
+//   settings_probe set NAME VALUE         stores VALUE (decimal) as the settings key's REG_DWORD NAME
+//   settings_probe selection TITLE ID     prints the text of the item selected in the dialog's
+//                                         combo box ID, or "none"
 //   settings_probe clear                  deletes the settings key
 //   settings_probe resource FILE ID OUT   writes resource "DDS" ID of the program FILE to OUT
 #include <windows.h>
@@ -39,13 +42,17 @@ int ShowDialog(const wchar_t* title, DWORD waitMs) {
   return 0;
 }
 
-int Press(const wchar_t* title, int id) {
-  HWND dialog = FindDialog(title, 5000);
+// The control ID of the dialog titled TITLE, once the dialog shows; says so when there is none.
+HWND DialogControl(const wchar_t* title, int id, DWORD waitMs) {
+  HWND dialog = FindDialog(title, waitMs);
   HWND control = dialog ? GetDlgItem(dialog, id) : nullptr;
-  if (!control) {
-    wprintf(L"no control\n");
-    return 1;
-  }
+  if (!control) wprintf(L"no control\n");
+  return control;
+}
+
+int Press(const wchar_t* title, int id) {
+  HWND control = DialogControl(title, id, 5000);
+  if (!control) return 1;
   PostMessageW(control, BM_CLICK, 0, 0);
   return 0;
 }
@@ -61,6 +68,30 @@ int Value(const wchar_t* name) {
     wprintf(L"%lu\n", value);
   else
     wprintf(L"absent\n");
+  return 0;
+}
+
+int Set(const wchar_t* name, DWORD value) {
+  HKEY key = nullptr;
+  if (RegCreateKeyExW(HKEY_CURRENT_USER, kSettingsKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) !=
+      ERROR_SUCCESS)
+    return 1;
+  const LONG rc = RegSetValueExW(key, name, 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value), sizeof(value));
+  RegCloseKey(key);
+  return rc == ERROR_SUCCESS ? 0 : 1;
+}
+
+int Selection(const wchar_t* title, int id) {
+  HWND combo = DialogControl(title, id, 60000);
+  if (!combo) return 1;
+  const LRESULT item = SendMessageW(combo, CB_GETCURSEL, 0, 0);
+  wchar_t text[100] = L"";
+  if (item < 0 || SendMessageW(combo, CB_GETLBTEXTLEN, item, 0) >= 100) {
+    wprintf(L"none\n");
+    return 0;
+  }
+  SendMessageW(combo, CB_GETLBTEXT, item, reinterpret_cast<LPARAM>(text));
+  wprintf(L"%ls\n", text);
   return 0;
 }
 
@@ -94,6 +125,8 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"dialog" && argc > 3) rc = ShowDialog(argv[2], DWORD(_wtoi(argv[3])) * 1000);
   else if (cmd == L"press" && argc > 3) rc = Press(argv[2], _wtoi(argv[3]));
   else if (cmd == L"value" && argc > 2) rc = Value(argv[2]);
+  else if (cmd == L"set" && argc > 3) rc = Set(argv[2], DWORD(_wcstoui64(argv[3], nullptr, 10)));
+  else if (cmd == L"selection" && argc > 3) rc = Selection(argv[2], _wtoi(argv[3]));
   else if (cmd == L"clear") rc = Clear();
   else if (cmd == L"resource" && argc > 4) rc = Resource(argv[2], _wtoi(argv[3]), argv[4]);
   fflush(stdout);

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cwchar>
+#include <memory>
 
 #include "shell/CMoireScreensaver.h"
 #include "shell/SaverError.h"
@@ -144,8 +145,7 @@ TEST_F(DeviceChoice, HalOpensInDesktopSizePreferring32Bit) {
   EXPECT_EQ(call.behaviour, DWORD(D3DCREATE_HARDWARE_VERTEXPROCESSING | D3DCREATE_PUREDEVICE));
   EXPECT_EQ(saver.creates, 1);
   EXPECT_EQ(saver.acquires, 1);
-  EXPECT_TRUE(saver.screenDevices[0].created);
-  EXPECT_TRUE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Acquired);
   EXPECT_EQ(saver.mouseMoveCount, 0u);
 }
 
@@ -327,6 +327,57 @@ TEST_F(DeviceChoice, PickWindowedAdapterPrefersHardwareThenTheLastSoftware) {
   saver.adapters[1]->halUsable = 1;
   ASSERT_TRUE(saver.PickWindowedAdapter(&a));
   EXPECT_EQ(a, 1u);
+}
+
+TEST(DeviceType, HardwareUnlessDisabledThenSoftwareAndWindowedOnlyInTheDesktopFormat) {
+  struct Case {
+    const char* name;
+    bool halOnDesktop, softwareOnDesktop, disableHardware, withSoftware;
+    unsigned fullScreen, windowed;  // the chosen type's place, or kNoDeviceType
+  };
+  const Case cases[] = {
+      {"both render on the desktop", true, true, false, true, 0, 0},
+      {"hardware disabled", true, true, true, true, 1, 1},
+      {"hardware without the desktop's format", false, true, false, true, 0, 1},
+      {"neither in the desktop's format", false, false, false, true, 0, kNoDeviceType},
+      {"hardware disabled and no software", true, false, true, false, kNoDeviceType, kNoDeviceType},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto adapter = std::make_unique<AdapterEntry>();
+    adapter->deviceTypes[0].deviceType = D3DDEVTYPE_HAL;
+    adapter->deviceTypes[0].desktopFormatUsable = c.halOnDesktop;
+    adapter->deviceTypes[1].deviceType = D3DDEVTYPE_SW;
+    adapter->deviceTypes[1].desktopFormatUsable = c.softwareOnDesktop;
+    adapter->deviceTypeCount = c.withSoftware ? 2 : 1;
+    adapter->disableHardware = c.disableHardware;
+    EXPECT_EQ(ChooseDeviceType(*adapter, false), c.fullScreen);
+    EXPECT_EQ(ChooseDeviceType(*adapter, true), c.windowed);
+  }
+}
+
+TEST_F(DeviceChoice, FullScreenAndWindowedPresentParametersDifferOnlyWhereTheyMust) {
+  const DisplayModeEntry mode{1024, 768, D3DFMT_X8R8G8B8, D3DCREATE_HARDWARE_VERTEXPROCESSING, D3DFMT_D24S8};
+  const D3DPRESENT_PARAMETERS full = saver.PresentParams(mode, window.hwnd, false);
+  const D3DPRESENT_PARAMETERS windowed = saver.PresentParams(DisplayModeEntry{0, 0, D3DFMT_A8R8G8B8, 0, D3DFMT_D16},
+                                                             window.hwnd, true);
+  EXPECT_EQ(full.BackBufferWidth, 1024u);
+  EXPECT_EQ(full.BackBufferHeight, 768u);
+  EXPECT_EQ(full.AutoDepthStencilFormat, D3DFMT_D24S8);
+  EXPECT_FALSE(full.Windowed);
+  EXPECT_EQ(full.SwapEffect, D3DSWAPEFFECT_DISCARD);
+  EXPECT_EQ(full.PresentationInterval, UINT(D3DPRESENT_INTERVAL_ONE));
+  EXPECT_EQ(windowed.BackBufferWidth, 0u);  // the window's client size
+  EXPECT_EQ(windowed.BackBufferFormat, D3DFMT_A8R8G8B8);
+  EXPECT_TRUE(windowed.Windowed);
+  EXPECT_EQ(windowed.SwapEffect, D3DSWAPEFFECT_COPY);
+  EXPECT_EQ(windowed.PresentationInterval, UINT(D3DPRESENT_INTERVAL_DEFAULT));
+  for (const D3DPRESENT_PARAMETERS& pp : {full, windowed}) {
+    EXPECT_EQ(pp.BackBufferCount, 1u);
+    EXPECT_EQ(pp.hDeviceWindow, window.hwnd);
+    EXPECT_EQ(pp.EnableAutoDepthStencil, saver.useDepthBuffer);
+    EXPECT_EQ(pp.FullScreen_RefreshRateInHz, 0u);
+  }
 }
 
 TEST(AcceptDeviceCaps, NeedsBumpMappingAndV8U8) {

@@ -174,7 +174,7 @@ TEST_F(ErrorBoxMotion, FirstAnimationStepReleasesDevicesAndFetchesTheText) {
   Use(LaunchMode::Test, RECT{0, 0, 600, 400});
   saver.StoreError(HRESULT(0x82000001));
   saver.screenDeviceCount = 1;  // a record without a device: its resources count as acquired
-  saver.screenDevices[0].acquired = 1;
+  saver.screenDevices[0].resources = ScreenResources::Acquired;
   saver.AnimateErrorMessage();
   EXPECT_EQ(saver.releases, 1);
   EXPECT_EQ(saver.screenDeviceCount, 0u);

@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 #include "shell/AppClock.h"
 #include "tests/shell/RenderTargetPixel.h"
 #include "tests/shell/TestSaver.h"
@@ -79,7 +79,7 @@ TEST_F(FrameStep, DeviceNeedingResetIsReleasedResetAcquiredAndDrawn) {
   EXPECT_EQ(saver.releases, 1);
   EXPECT_EQ(saver.acquires, 2);
   EXPECT_TRUE(target);  // made again after the reset
-  EXPECT_TRUE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Acquired);
   EXPECT_FALSE(saver.errorFlag);
   EXPECT_EQ(device->TestCooperativeLevel(), D3D_OK);
   EXPECT_EQ(saver.draws, 1);
@@ -100,7 +100,7 @@ TEST_F(FrameStep, FailedResetSetsTheErrorWithoutACode) {
   EXPECT_EQ(saver.errorCode, 0);
   EXPECT_EQ(saver.releases, 1);
   EXPECT_EQ(saver.acquires, 1);
-  EXPECT_FALSE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Created);
   EXPECT_EQ(saver.draws, 1);  // the screen still draws in this step
   wchar_t text[200];
   saver.LookUpErrorText(saver.errorCode, text, 200);
@@ -113,7 +113,7 @@ TEST_F(FrameStep, FailedReacquisitionSetsTheError) {
   saver.StepFrame();
   EXPECT_TRUE(saver.errorFlag);
   EXPECT_EQ(saver.errorCode, 0);
-  EXPECT_FALSE(saver.screenDevices[0].acquired);
+  EXPECT_EQ(saver.screenDevices[0].resources, ScreenResources::Created);
 }
 
 TEST_F(FrameStep, ApplicationTimeStartsNearZeroAndGrowsInSeconds) {
@@ -197,7 +197,7 @@ TEST(FrameStepTwoScreens, LostSecondScreenEndsTheStepAndNothingIsPresented) {
     ASSERT_EQ(saver.d3d->CreateDevice(0, D3DDEVTYPE_HAL, windows[i].hwnd, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                       &s.presentParams, s.device.Put()),
               D3D_OK);
-    s.created = s.acquired = 1;
+    s.resources = ScreenResources::Acquired;
     Patch(patches[i], s.device.Get());
     g_patched[i] = &patches[i];
   }
@@ -228,8 +228,14 @@ TEST(IdleLoop, WithTheErrorSetNoDeviceOpensAndTheBoxMovesFromTheFirstTurn) {
   saver.CollectMonitors();
   ASSERT_EQ(saver.OpenOutputWindows(), S_OK);
   saver.StoreError(HRESULT(0x8200000E));
-  // Ends the loop after a few idle turns.
-  SetTimer(saver.mainWindow, 77, 300, [](HWND w, UINT, UINT_PTR id, DWORD) {
+  // Ends the loop once the box has moved (on a loaded machine the first idle turns can take a
+  // while), or after ten seconds, and the check below fails.
+  static TestSaver* watched;
+  static DWORD started;
+  watched = &saver;
+  started = GetTickCount();
+  SetTimer(saver.mainWindow, 77, 50, [](HWND w, UINT, UINT_PTR id, DWORD) {
+    if (watched->monitors[0].errorBox.x <= 150 && GetTickCount() - started < 10000) return;
     KillTimer(w, id);
     PostQuitMessage(0);
   });
@@ -241,4 +247,32 @@ TEST(IdleLoop, WithTheErrorSetNoDeviceOpensAndTheBoxMovesFromTheFirstTurn) {
   EXPECT_STREQ(saver.errorText, L"Could not create the Direct3D device.");
   saver.launchMode = LaunchMode::Settings;
   DestroyWindow(saver.mainWindow);
+}
+
+// A preview whose window is gone without its WM_DESTROY having ended the run (a parent whose
+// program was killed) ends the loop at its next idle turn, and a preview that never had a
+// window has nothing to wait for.
+TEST(IdleLoop, PreviewEndsWhenItsWindowIsGone) {
+  PlainWindow parent(0, 0, 160, 120);
+  TestSaver saver;
+  ASSERT_EQ(saver.OpenPreview(parent.hwnd), S_OK);
+  EXPECT_FALSE(saver.PreviewWindowGone());
+  for (LaunchMode mode : {LaunchMode::FullScreen, LaunchMode::Test, LaunchMode::Settings}) {
+    saver.launchMode = mode;
+    EXPECT_FALSE(saver.PreviewWindowGone()) << int(mode);
+  }
+  saver.launchMode = LaunchMode::Settings;  // the destruction itself ends nothing
+  DestroyWindow(parent.hwnd);
+  TakeQuitMessage();
+  saver.launchMode = LaunchMode::Preview;
+  EXPECT_TRUE(saver.PreviewWindowGone());
+  // Should the loop not end by itself, this ends it and the count below fails.
+  const UINT_PTR guard = SetTimer(nullptr, 0, 10000, [](HWND, UINT, UINT_PTR, DWORD) { PostQuitMessage(0); });
+  EXPECT_EQ(saver.RunIdleLoop(), S_OK);
+  KillTimer(nullptr, guard);
+  EXPECT_EQ(saver.quits, 1);
+
+  TestSaver windowless;
+  windowless.launchMode = LaunchMode::Preview;
+  EXPECT_TRUE(windowless.PreviewWindowGone());
 }

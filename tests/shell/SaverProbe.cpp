@@ -2,17 +2,23 @@
 //   saver_probe windows            lists the saver windows: title, rectangle, client size, styles
 //   saver_probe monitors           lists the monitors' rectangles
 //   saver_probe cursor             whether the foreground thread shows a cursor
-//   saver_probe close              asks the saver window to close (WM_CLOSE)
-//   saver_probe sync               returns once the saver's thread has taken its messages (a
-//                                  message sent to it is answered only from its message loop)
+//   saver_probe close [HWND]       asks the saver window (or the window HWND) to close (WM_CLOSE)
+//   saver_probe sync [HWND]        returns once the saver's thread (or the thread of the window
+//                                  HWND) has taken its messages (a message sent to it is answered
+//                                  only from its message loop)
 //   saver_probe msgbox TITLE       prints the text of the message box titled TITLE and presses OK
 //   saver_probe run MS CMDLINE...  starts CMDLINE, counts the saver windows it opens until it
-//                                  ends (at most MS milliseconds), prints them and its exit code
+//                                  ends (at most MS milliseconds), prints them, its exit code and
+//                                  the milliseconds from its start to its end
 //   saver_probe resources FILE     lists what the program carries: icon 101, the manifest, the texts
 //   saver_probe steal MS           takes the foreground with a window of its own for MS
 //                                  milliseconds, then closes it (a full-screen device goes lost)
 //   saver_probe errorbox FILE TEXT draws the 300 x 150 error box with TEXT the way a window
 //                                  DC of this prefix draws it, into a BMP file
+//   saver_probe parent             opens a window with a 152 x 112 client area to host a preview,
+//                                  prints "parent=HWND" (decimal) and runs until it is closed
+//   saver_probe children HWND      lists the saver windows inside the window HWND
+//   saver_probe nowindow           prints the decimal handle of a window that no longer exists
 #include <windows.h>
 
 #include <cstdio>
@@ -80,18 +86,24 @@ int Cursor() {
   return 0;
 }
 
-int Close() {
+HWND WindowFromText(const wchar_t* text) { return reinterpret_cast<HWND>(static_cast<INT_PTR>(_wtoi64(text))); }
+
+// The window given by its decimal handle, else the first saver window (null when none).
+HWND TargetWindow(const wchar_t* handle) {
+  if (handle) return WindowFromText(handle);
   std::vector<HWND> w = SaverWindows();
-  if (w.empty()) return 1;
-  PostMessageW(w.front(), WM_CLOSE, 0, 0);
-  return 0;
+  return w.empty() ? nullptr : w.front();
 }
 
-int Sync() {
-  std::vector<HWND> w = SaverWindows();
-  if (w.empty()) return 1;
+int Close(const wchar_t* handle) {
+  HWND target = TargetWindow(handle);
+  return target && PostMessageW(target, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+int Sync(const wchar_t* handle) {
+  HWND target = TargetWindow(handle);
   DWORD_PTR result = 0;
-  return SendMessageTimeoutW(w.front(), WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result) ? 0 : 1;
+  return target && SendMessageTimeoutW(target, WM_NULL, 0, 0, SMTO_NORMAL, 20000, &result) ? 0 : 1;
 }
 
 int MessageBoxText(const wchar_t* title) {
@@ -144,7 +156,7 @@ int Run(DWORD limitMs, const wchar_t* commandLine) {
     wprintf(L"timeout\n");
   }
   GetExitCodeProcess(pi.hProcess, &code);
-  wprintf(L"windows=%u exit=%lu\n", unsigned(most), code);
+  wprintf(L"windows=%u exit=%lu ms=%lu\n", unsigned(most), code, GetTickCount() - start);
   CloseHandle(pi.hThread);
   CloseHandle(pi.hProcess);
   return 0;
@@ -192,6 +204,57 @@ int Steal(DWORD ms) {
   DestroyWindow(w);
   wprintf(L"foreground taken=%d\n", took ? 1 : 0);
   return took ? 0 : 1;
+}
+
+HWND OpenPlainWindow(DWORD style, int clientWidth, int clientHeight) {
+  WNDCLASSW wc{};
+  wc.lpfnWndProc = [](HWND w, UINT m, WPARAM wp, LPARAM lp) -> LRESULT {
+    if (m == WM_DESTROY) PostQuitMessage(0);
+    return DefWindowProcW(w, m, wp, lp);
+  };
+  wc.hInstance = GetModuleHandleW(nullptr);
+  wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(GRAY_BRUSH));
+  wc.lpszClassName = L"SaverProbePlain";
+  RegisterClassW(&wc);
+  RECT r{0, 0, clientWidth, clientHeight};
+  AdjustWindowRect(&r, style, FALSE);
+  return CreateWindowExW(0, wc.lpszClassName, L"saver probe parent", style, 100, 100, r.right - r.left,
+                         r.bottom - r.top, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+// The window a preview runs in, like the one the display settings give it.
+int Parent() {
+  HWND w = OpenPlainWindow(WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_VISIBLE, 152, 112);
+  if (!w) return 1;
+  wprintf(L"parent=%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(w)));
+  fflush(stdout);
+  MSG m;
+  while (GetMessageW(&m, nullptr, 0, 0) > 0) DispatchMessageW(&m);
+  return 0;
+}
+
+int Children(const wchar_t* handle) {
+  HWND parent = WindowFromText(handle);
+  for (HWND c = GetWindow(parent, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+    wchar_t cls[64] = L"";
+    GetClassNameW(c, cls, 64);
+    if (wcscmp(cls, kSaverClass) != 0) continue;
+    RECT r;
+    GetClientRect(c, &r);
+    wprintf(L"child=%lld client=%ldx%ld visible=%d\n", static_cast<long long>(reinterpret_cast<INT_PTR>(c)),
+            r.right, r.bottom, IsWindowVisible(c) ? 1 : 0);
+  }
+  return 0;
+}
+
+// A handle that once was a window: its slot gets a new generation when it is used again, so
+// the number stays no window.
+int NoWindow() {
+  HWND w = OpenPlainWindow(WS_POPUP, 10, 10);
+  if (!w) return 1;
+  DestroyWindow(w);
+  wprintf(L"%lld\n", static_cast<long long>(reinterpret_cast<INT_PTR>(w)));
+  return IsWindow(w) ? 1 : 0;
 }
 
 // The box as the saver paints it: window colour, black frame, the text centred in it with
@@ -258,13 +321,16 @@ int wmain(int argc, wchar_t** argv) {
   if (cmd == L"windows") rc = ListWindows();
   else if (cmd == L"monitors") rc = ListMonitors();
   else if (cmd == L"cursor") rc = Cursor();
-  else if (cmd == L"close") rc = Close();
-  else if (cmd == L"sync") rc = Sync();
+  else if (cmd == L"close") rc = Close(argc > 2 ? argv[2] : nullptr);
+  else if (cmd == L"sync") rc = Sync(argc > 2 ? argv[2] : nullptr);
   else if (cmd == L"msgbox" && argc > 2) rc = MessageBoxText(argv[2]);
   else if (cmd == L"run" && argc > 3) rc = Run(DWORD(_wtoi(argv[2])), ArgumentsFrom(3));
   else if (cmd == L"resources" && argc > 2) rc = Resources(argv[2]);
   else if (cmd == L"steal" && argc > 2) rc = Steal(DWORD(_wtoi(argv[2])));
   else if (cmd == L"errorbox" && argc > 3) rc = ErrorBoxPicture(argv[2], argv[3]);
+  else if (cmd == L"parent") rc = Parent();
+  else if (cmd == L"children" && argc > 2) rc = Children(argv[2]);
+  else if (cmd == L"nowindow") rc = NoWindow();
   fflush(stdout);
   return rc;
 }

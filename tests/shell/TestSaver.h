@@ -22,6 +22,14 @@ class TestSaver : public CD3DScreensaver {
     g_saver = nullptr;
   }
 
+  // Opens the preview window inside the parent, as start-up does for /p.
+  HRESULT OpenPreview(HWND parent) {
+    launchMode = LaunchMode::Preview;
+    parentWindow = parent;
+    monitorCount = 1;
+    return OpenOutputWindows();
+  }
+
   HRESULT OnBeforeQuit() override {
     ++quits;
     return S_OK;

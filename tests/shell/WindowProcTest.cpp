@@ -210,10 +210,7 @@ class ThrowingSaver : public TestSaver {
 TEST(WindowProcEntry, ExceptionAnswersOne) {
   PlainWindow parent(0, 0, 100, 80);
   ThrowingSaver saver;
-  saver.launchMode = LaunchMode::Preview;
-  saver.parentWindow = parent.hwnd;
-  saver.monitorCount = 1;
-  ASSERT_EQ(saver.OpenOutputWindows(), S_OK);
+  ASSERT_EQ(saver.OpenPreview(parent.hwnd), S_OK);
   EXPECT_EQ(SendMessageW(saver.mainWindow, WM_APP + 7, 0, 0), 1);
   EXPECT_TRUE(IsWindow(saver.mainWindow));
 }

@@ -102,3 +102,12 @@ private_display() {
   wine cmd /c exit </dev/null >/dev/null 2>&1
   wine "$PROBE" windows </dev/null >/dev/null 2>&1
 }
+
+# Two 800 x 600 monitors side by side on a 1600 x 600 screen: private_display 1600x600x24
+# two_monitor_setup. Wine takes its monitors from Xinerama then (UseXRandR=N).
+two_monitor_setup() {
+  xrandr --setmonitor M1 800/211x600/158+0+0 screen >/dev/null || fail "xrandr M1"
+  xrandr --setmonitor M2 800/211x600/158+800+0 none >/dev/null || fail "xrandr M2"
+  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
+}
+two_windows() { [ "$(saver_window_count)" = 2 ]; }

@@ -6,11 +6,6 @@ source "$(dirname "$0")/e2e_common.sh" "$@"
 # The X cursor probe, built for this machine.
 cc -O1 "$HERE/x_cursor.c" -o "$WORK/x_cursor" -lX11 -lXfixes || fail "cannot build the X cursor probe"
 
-two_monitor_setup() {
-  xrandr --setmonitor M1 800/211x600/158+0+0 screen >/dev/null || fail "xrandr M1"
-  xrandr --setmonitor M2 800/211x600/158+800+0 none >/dev/null || fail "xrandr M2"
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-}
 private_display 1600x600x24 two_monitor_setup
 
 monitors=$(probe monitors)
@@ -18,8 +13,6 @@ echo "$monitors"
 [ "$(echo "$monitors" | grep -c '^monitor ')" = 2 ] || fail "Wine does not see two monitors"
 echo "$monitors" | grep -qx 'monitor rect=0,0,800,600' || fail "first monitor"
 echo "$monitors" | grep -qx 'monitor rect=800,0,1600,600' || fail "second monitor"
-
-two_windows() { [ "$(saver_window_count)" = 2 ]; }
 
 # Run 1: coverage, cursor, a key ends it.
 xsetroot -solid red

@@ -19,7 +19,9 @@
 #include "runtime/DS_SlideContainer.h"
 #include "runtime/DS_SlideShow_Light.h"
 #include "runtime/LoadDocument.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
+#include "tests/support/RecordBytes.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -52,37 +54,29 @@ bool Replace(Bytes& bytes, const char* from, const char* to) {
 // A scene item stored under a class name that no registry holds.
 class UnregisteredItem : public DS_ABObj_Constructor {
  public:
+  static constexpr RecordId kRecord{L"DS_FireFx", 2};
   DS_ABObj* CreateObject() override { return nullptr; }
   void Write(DS_IOF_Holder stream) override {
-    WriteRecordHeader(stream, L"DS_FireFx", 2);
+    WriteRecordHeader(stream, kRecord);
     stream->WriteFloat(1.5f);
-    WriteRecord(stream);
+    DS_ABObj_Constructor::WriteRecord(stream);
   }
 };
 
 // A one-slide document written by the document's own writers, with or without such an item.
 Bytes DocumentWithItems(int unregisteredItems) {
-  DS_DocResManager* managerBefore = g_docResManager;
-  DS_ResourceCache* cacheBefore = g_resourceCache;
-  Bytes bytes;
-  {
-    DS_DocResManager manager;  // the light's writer registers its picture here
-    manager.MakeCurrent();
-    DS_SlideShow_Light root;
-    auto* slide = new DS_SlideContainer;
-    slide->light = DS_SharedPtr<DS_2D_Light>(new DS_2D_Light);
-    for (int i = 0; i < unregisteredItems; ++i) slide->pendingItems.emplace_back(new UnregisteredItem);
-    root.slides.emplace_back(slide);
-    DS_IOF_W writer;
-    DS_IOF_Virtual* out = &writer;
-    out->WriteString(L"KVX v 4.0.0");
-    root.WriteRecord(out);
-    manager.WriteRecord(out);
-    bytes = writer.Bytes();
-  }
-  g_docResManager = managerBefore;
-  g_resourceCache = cacheBefore;
-  return bytes;
+  DS_DocResManager manager;  // the light's writer registers its picture here
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
+  DS_SlideShow_Light root;
+  auto* slide = new DS_SlideContainer;
+  slide->light = DS_SharedPtr<DS_2D_Light>(new DS_2D_Light);
+  for (int i = 0; i < unregisteredItems; ++i) slide->pendingItems.emplace_back(new UnregisteredItem);
+  root.slides.emplace_back(slide);
+  return WriteBytes([&](DS_IOF_Holder s) {
+    s->WriteString(L"KVX v 4.0.0");
+    root.WriteRecord(s);
+    manager.WriteRecord(s);
+  });
 }
 
 class LoadDocumentTest : public testing::Test {
@@ -99,18 +93,17 @@ class LoadDocumentTest : public testing::Test {
   // Loads the bytes; true when they loaded (the document is freed again), false when the
   // load error stopped it. Any other outcome fails the test.
   bool LoadsOrFailsCleanly(const Bytes& bytes) {
-    DS_DocResManager* managerBefore = g_docResManager;
-    DS_ResourceCache* cacheBefore = g_resourceCache;
+    const ScreenSelection before = ScreenSelection::Current();
+    ScopedScreen restore(before);  // a load that succeeds selects the manager it made
     try {
       std::unique_ptr<DS_SlideShow_Light> root(LoadDocumentFromMemory(bytes.data(), bytes.size()));
-      EXPECT_NE(g_docResManager, managerBefore);
-      delete g_docResManager;
-      g_docResManager = managerBefore;
-      g_resourceCache = cacheBefore;
+      EXPECT_NE(g_docResManager, before.docResManager);
+      std::unique_ptr<DS_DocResManager> manager(g_docResManager);
+      EXPECT_EQ(g_resourceCache, &manager->Cache());
       return true;
     } catch (const DS_LoadError&) {
-      EXPECT_EQ(g_docResManager, managerBefore);
-      EXPECT_EQ(g_resourceCache, cacheBefore);
+      EXPECT_EQ(g_docResManager, before.docResManager);
+      EXPECT_EQ(g_resourceCache, before.resourceCache);
       return false;
     } catch (...) {
       ADD_FAILURE() << "a load failed with something else than the load error";
@@ -123,6 +116,7 @@ class LoadDocumentTest : public testing::Test {
 };
 
 TEST_F(LoadDocumentTest, TheSceneLoadsWithItsFlameLightWaveBrushMusicAndCarriedFiles) {
+  ScopedScreen restore(ScreenSelection::Current());
   std::unique_ptr<DS_SlideShow_Light> root(LoadDocumentFromMemory(scene_.data(), scene_.size()));
   std::unique_ptr<DS_DocResManager> manager(g_docResManager);
   ASSERT_EQ(root->slides.size(), 1u);
@@ -171,7 +165,6 @@ TEST_F(LoadDocumentTest, TheSceneLoadsWithItsFlameLightWaveBrushMusicAndCarriedF
   ASSERT_EQ(set.textures.size(), 1u);
   EXPECT_EQ(set.width, 1920u);
   EXPECT_EQ(set.height, 1080u);
-  g_docResManager = nullptr;
 }
 
 TEST_F(LoadDocumentTest, AnyHeaderTextLoadsTheSame) {

@@ -7,18 +7,25 @@
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/SaverError.h"
+#include "tests/support/TestDevice.h"
 
-TEST(ScreenScene, SelectingAScreenSelectsItsViewManagerAndCache) {
+TEST(ScreenScene, SelectingAScreenSelectsItsDeviceViewManagerAndCache) {
+  ScopedScreen nothing(ScreenSelection{});
+  DS_View2D* const defaultView = g_view2D;
+  TestDevice device(16, 16);
   auto app = std::make_unique<CMoireScreensaver>();
   DS_DocResManager* first = new DS_DocResManager;
   DS_DocResManager* second = new DS_DocResManager;
   app->scenes[0].resourceManager.reset(first);
   app->scenes[1].resourceManager.reset(second);
 
+  app->currentDevice = device.Device();  // the host's field, as SelectScreenDevice sets it
   app->ActivateScreen(0);
   EXPECT_EQ(app->currentScene, &app->scenes[0]);
+  EXPECT_EQ(g_currentDevice, device.Device());
   EXPECT_EQ(g_view2D, &app->scenes[0].view);
   EXPECT_EQ(g_virtualScreen, &app->scenes[0].virtualScreen);
   EXPECT_EQ(g_docResManager, first);
@@ -35,11 +42,11 @@ TEST(ScreenScene, SelectingAScreenSelectsItsViewManagerAndCache) {
   EXPECT_EQ(g_view2D, &app->scenes[2].view);
   EXPECT_EQ(g_docResManager, second);
 
-  // The scenes go with the application, and the current manager and cache with them.
-  SelectView(nullptr, nullptr);
+  // The scenes go with the application, and nothing of theirs stays selected.
   app.reset();
   EXPECT_EQ(g_docResManager, nullptr);
   EXPECT_EQ(g_resourceCache, nullptr);
+  EXPECT_EQ(g_view2D, defaultView);
 }
 
 TEST(ScreenScene, FailedAcquisitionStoresMediaMissing) {
@@ -52,7 +59,6 @@ TEST(ScreenScene, FailedAcquisitionStoresMediaMissing) {
   EXPECT_EQ(app->scenes[0].root, nullptr);
   // Drawing a screen without a scene does nothing.
   EXPECT_EQ(app->DrawFrame(), S_OK);
-  SelectView(nullptr, nullptr);
 }
 
 // A failed load on the second screen leaves the first screen's scene as it was.
@@ -71,5 +77,4 @@ TEST(ScreenScene, FailureOnTheSecondScreenKeepsTheFirstScene) {
   EXPECT_EQ(g_docResManager, manager);
   app->ActivateScreen(0);
   EXPECT_EQ(g_docResManager, manager);
-  SelectView(nullptr, nullptr);
 }

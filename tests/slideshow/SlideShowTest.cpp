@@ -8,7 +8,9 @@
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
+#include "tests/support/RecordBytes.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -308,19 +310,17 @@ TEST(SlideRecord, WritesWhatItReads) {
   slide.light = DS_SharedPtr<DS_2D_Light>(new DS_2D_Light);
   slide.light->PictureLink().SetKey(DS_LinkKey{L"lake.jpg", 42});
   DS_DocResManager manager;  // the light's writer registers its picture here
-  manager.MakeCurrent();
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
 
-  DS_IOF_W writer;
-  DS_IOF_Virtual* out = &writer;
-  slide.WriteRecord(out);
-  ResourceBuffer buffer(writer.Bytes().data(), writer.Bytes().size());
-  DS_IOF_R<ResourceBuffer> reader(&buffer);
-  DS_IOF_Virtual* in = &reader;
-  const DS_RecordHeader header = ReadRecordHeader(in);
+  DS_RecordHeader header;
+  std::unique_ptr<DS_SlideContainer> read;
+  ReadBytes(WriteBytes([&](DS_IOF_Holder s) { slide.WriteRecord(s); }), [&](DS_IOF_Holder s) {
+    header = ReadRecordHeader(s);
+    read.reset(DS_SlideContainer::ReadNew(s, header.version));
+  });
   EXPECT_EQ(header.className, L"DS_SlideContainer");
   EXPECT_EQ(header.version, 1);
-  std::unique_ptr<DS_SlideContainer> read(DS_SlideContainer::ReadNew(in, header.version));
-  EXPECT_EQ(buffer.Remaining(), 0u);
+  ASSERT_TRUE(read);
   EXPECT_EQ(read->fadeIn.Value(), 2u);
   EXPECT_EQ(read->showTime.Value(), 8u);
   EXPECT_EQ(read->fadeOut.Value(), 3u);

@@ -2,23 +2,20 @@
 # Runs the real program in its test window (/t) under Wine and looks at it from outside,
 # with screenshots of the X display over time.
 #   e2e.sh fades|letterbox|damaged|music|flame <Tevrana.scr> <TevranaDamaged.scr> <work dir>
-#          [<the scene held still.scr> <held still without the haze.scr>]   (flame)
+#          <saver_probe.exe> [<the scene held still.scr> <held still without the haze.scr>]   (flame)
 # Needs DISPLAY and WINEPREFIX (scripts/test.sh sets both).
 set -uo pipefail
-check=$1; scr=$2; damaged=$3; work=$4; still=${5:-}; still_no_haze=${6:-}
+check=$1; scr=$2; damaged=$3; work=$4; probe=$5; still=${6:-}; still_no_haze=${7:-}
 rm -rf "$work"; mkdir -p "$work"
 key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
 pid=
 
 fail() { echo "FAIL: $*"; exit 1; }
 cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
-# Ends the program and waits until its window is gone, so the next start finds its own.
+source "$(dirname "$0")/../shell/e2e_close.sh"
 stop() {
-  cleanup; pid=
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name '^Tevrana Screensaver$' >/dev/null 2>&1 || return 0
-    sleep 0.1
-  done
+  close_test_window "$probe" "$pid"
+  pid=
 }
 trap cleanup EXIT
 
@@ -86,6 +83,7 @@ fades)
     fi
   done
   [ $state = 3 ] || fail "expected slide 1, then black, then slide 2 (reached state $state)"
+  stop
   ;;
 letterbox)
   # "PicPos" 1 fits the 4:3 picture into 600 x 400: black bars left and right.
@@ -105,6 +103,7 @@ letterbox)
   left=$(brightness "$work/fill.png" 20x400+0+0)
   echo "fill mode edge $left"
   [ "$left" -ge 15 ] || fail "fill mode shows bars"
+  stop
   ;;
 damaged)
   # A document that cannot be read: the bouncing box with "Could not load required media."
@@ -128,6 +127,7 @@ damaged)
   texts=$(grep -o 'L"[^"]*"' "$work/program.log" | sort | uniq -c)
   echo "texts drawn: $texts"
   grep -q 'L"Could not load required media."' "$work/program.log" || fail "the box does not say \"Could not load required media.\""
+  stop
   ;;
 music)
   # The document's MP3 is written to the temporary folder and plays: capture what ALSA is
@@ -152,8 +152,8 @@ CONF
   stop
   [ -s "$temp/evening.mp3" ] || fail "the music was not extracted to $temp"
   [ -s "$work/capture.wav" ] || fail "nothing reached the audio device"
-  # The program was ended without closing the device, so the WAV header holds no length:
-  # read the samples after it as raw data.
+  # The WAV header may hold no length (it is written when the device closes): read the
+  # samples after it as raw data.
   tail -c +45 "$work/capture.wav" > "$work/capture.raw"
   rms=$(sox -t raw -r 44100 -e signed -b 16 -c 2 "$work/capture.raw" -n stat 2>&1 | awk '/RMS +amplitude/ {print $3}')
   echo "RMS $rms"

@@ -4,11 +4,6 @@
 #   e2e_two_monitors.sh <Tevrana.scr> <saver_probe.exe>
 source "$(dirname "$0")/../shell/e2e_common.sh" "$@"
 
-two_monitor_setup() {
-  xrandr --setmonitor M1 800/211x600/158+0+0 screen >/dev/null || fail "xrandr M1"
-  xrandr --setmonitor M2 800/211x600/158+800+0 none >/dev/null || fail "xrandr M2"
-  wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
-}
 private_display 1600x600x24 two_monitor_setup
 [ "$(probe monitors | grep -c '^monitor ')" = 2 ] || fail "Wine does not see two monitors"
 
@@ -24,7 +19,6 @@ look() {
   if [ "$light" -le 30 ]; then echo dark; elif [ "$r" -gt "$b" ]; then echo warm; else echo cold; fi
 }
 
-two_windows() { [ "$(saver_window_count)" = 2 ]; }
 start_saver /s
 wait_until 30 two_windows || fail "expected two full-screen windows: $(probe windows)"
 seen=

@@ -21,7 +21,10 @@ inline RecordBytes WriteBytes(const std::function<void(DS_IOF_Holder)>& write) {
 
 // Runs read() over the bytes and returns how many it left unread.
 inline size_t ReadBytesLeavingRest(const RecordBytes& bytes, const std::function<void(DS_IOF_Holder)>& read) {
-  ResourceBuffer buffer(bytes.data(), bytes.size());
+  // An empty vector may have no data pointer, and a buffer without one reads nothing at all;
+  // no bytes must run into their end like any others.
+  static const uint8_t kNothing = 0;
+  ResourceBuffer buffer(bytes.empty() ? &kNothing : bytes.data(), bytes.size());
   DS_IOF_R<ResourceBuffer> reader(&buffer);
   DS_IOF_Virtual* stream = &reader;
   read(stream);

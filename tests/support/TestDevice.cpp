@@ -3,7 +3,6 @@
 #include <d3dx9.h>
 #include <cstdlib>
 
-#include "document/CurrentDevice.h"
 
 namespace {
 LRESULT CALLBACK TestWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
@@ -39,11 +38,11 @@ TestDevice::TestDevice(int width, int height) : width_(width), height_(height) {
   if (FAILED(d3d_->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, hwnd_, D3DCREATE_SOFTWARE_VERTEXPROCESSING,
                                 &params_, device_.Put())))
     device_.Reset();
-  g_currentDevice = device_.Get();
+  selected_.emplace(ScreenSelection::Current().WithDevice(device_.Get()));
 }
 
 TestDevice::~TestDevice() {
-  if (g_currentDevice == device_.Get()) g_currentDevice = nullptr;
+  selected_.reset();
   device_.Reset();
   d3d_.Reset();
   if (hwnd_) DestroyWindow(hwnd_);

@@ -1,12 +1,15 @@
 #pragma once
-// A real windowed Direct3D 9 device for drawing tests. It also sets g_currentDevice while
-// it lives, since every scene class draws through that.
+// A real windowed Direct3D 9 device for drawing tests. It also selects its device while it
+// lives (g_currentDevice, since every scene class draws through that), and selects what was
+// selected before when it goes.
 #include <windows.h>
 #include <d3d9.h>
 #include <cstdint>
+#include <optional>
 #include <vector>
 
-#include "document/ComRef.h"
+#include "runtime/ScreenSelection.h"
+#include "runtime/device/ComRef.h"
 
 struct Rgba {
   int r, g, b, a;
@@ -42,6 +45,7 @@ class TestDevice {
   ComRef<IDirect3D9> d3d_;
   ComRef<IDirect3DDevice9> device_;
   D3DPRESENT_PARAMETERS params_{};
+  std::optional<ScopedScreen> selected_;
 };
 
 // True when two colours differ by at most tol in every channel but alpha.

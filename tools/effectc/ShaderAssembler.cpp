@@ -10,7 +10,7 @@
 #include <map>
 #include <set>
 
-#include "document/ComRef.h"
+#include "runtime/device/ComRef.h"
 
 namespace effectc {
 namespace {

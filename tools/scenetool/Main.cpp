@@ -12,6 +12,8 @@
 //   item <class> [name...]                   a scene item of the slide, by its record name
 //   set <field> <values...>                  a field of the last light or item named
 //   mask <file.pgm>                          the last item's painted mask (512 x 512 grey)
+//   bump-map <file.pgm>                      the last light's bump map, made from the grey
+//                                            heights with the fields set so far
 //   carry-picture <path> <stamp> <file>      a picture the document carries under that key
 //   carry-file <path> <stamp> <file>         another file (effect, mesh) carried likewise
 //   music <file> <stored path> <name...>     a music item carrying the file's bytes
@@ -30,6 +32,7 @@
 #include "document/DS_IOF.h"
 #include "runtime/DS_AudioFile.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "runtime/ScreenSelection.h"
 #include "tools/scenetool/MaskImage.h"
 #include "tools/scenetool/SceneFields.h"
 
@@ -45,10 +48,7 @@ std::string RestOfLine(std::istringstream& words) {
 
 class SceneBuilder {
  public:
-  SceneBuilder() {
-    manager_.MakeCurrent();
-    RegisterSceneClasses(classes_);
-  }
+  SceneBuilder() { RegisterSceneClasses(classes_); }
 
   void Line(const std::string& line, int number) {
     std::istringstream words(line.substr(0, line.find('#')));
@@ -105,6 +105,13 @@ class SceneBuilder {
       if (!(words >> file)) Fail("mask needs a file");
       if (!fields_ || !fields_->MaskIdentity()) Fail("the last object named has no mask");
       StoreMask(*fields_->MaskIdentity(), MaskDdsFromPgm(ReadFileBytes(file)));
+    } else if (word == "bump-map") {
+      std::string file;
+      if (!(words >> file)) Fail("bump-map needs a file");
+      if (!fields_ || !fields_->MaskIdentity() || !fields_->Bump()) Fail("the last object named has no bump map");
+      uint32_t width = 0, height = 0;
+      const std::vector<uint8_t> heights = GreyFromPgm(ReadFileBytes(file), width, height);
+      StoreMask(*fields_->MaskIdentity(), fields_->Bump()(heights, width, height));
     } else if (word == "carry-picture" || word == "carry-file") {
       std::string path, file;
       long long stamp = 0;
@@ -164,6 +171,7 @@ class SceneBuilder {
   }
 
   DS_DocResManager manager_;  // made first: the writers register their files with it
+  ScopedScreen selected_{ScreenSelection::Current().WithResources(&manager_)};
   SceneClasses classes_;
   DS_SlideShow_Light root_;
   std::unique_ptr<SceneFields> fields_;  // of the last light or item named

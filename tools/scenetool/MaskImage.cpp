@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "runtime/DdsWriter.h"
+#include "runtime/device/DdsWriter.h"
 #include "tools/scenetool/SceneFields.h"
 
 namespace {
@@ -30,15 +30,22 @@ std::vector<uint8_t> MaskDdsFromAlpha(const std::vector<uint8_t>& alpha) {
   return dds;
 }
 
-std::vector<uint8_t> MaskDdsFromPgm(const std::vector<uint8_t>& pgm) {
+std::vector<uint8_t> GreyFromPgm(const std::vector<uint8_t>& pgm, uint32_t& width, uint32_t& height) {
   // Header: "P5", width, height, maximum (255), each after white space, then one byte.
   std::istringstream header(std::string(pgm.begin(), pgm.begin() + std::min<size_t>(pgm.size(), 64)));
   std::string magic;
-  unsigned width = 0, height = 0, maximum = 0;
+  unsigned maximum = 0;
+  width = height = 0;
   if (!(header >> magic >> width >> height >> maximum) || magic != "P5" || maximum != 255)
-    SceneFail("a mask must be a binary 8-bit PGM");
+    SceneFail("expected a binary 8-bit PGM");
   const size_t start = size_t(header.tellg()) + 1;
-  if (width != kMaskSize || height != kMaskSize || pgm.size() < start + size_t(width) * height)
-    SceneFail("a mask must be 512 x 512");
-  return MaskDdsFromAlpha(std::vector<uint8_t>(pgm.begin() + start, pgm.begin() + start + size_t(width) * height));
+  if (width == 0 || height == 0 || pgm.size() < start + size_t(width) * height) SceneFail("a PGM cut short");
+  return std::vector<uint8_t>(pgm.begin() + start, pgm.begin() + start + size_t(width) * height);
+}
+
+std::vector<uint8_t> MaskDdsFromPgm(const std::vector<uint8_t>& pgm) {
+  uint32_t width = 0, height = 0;
+  std::vector<uint8_t> grey = GreyFromPgm(pgm, width, height);
+  if (width != kMaskSize || height != kMaskSize) SceneFail("a mask must be 512 x 512");
+  return MaskDdsFromAlpha(grey);
 }

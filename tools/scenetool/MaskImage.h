@@ -6,5 +6,7 @@
 
 // From a binary PGM ("P5", 8 bits) of 512 x 512 grey values: grey is the mask's alpha.
 std::vector<uint8_t> MaskDdsFromPgm(const std::vector<uint8_t>& pgm);
+// The grey values of a binary PGM ("P5", 8 bits), row by row, with its size.
+std::vector<uint8_t> GreyFromPgm(const std::vector<uint8_t>& pgm, uint32_t& width, uint32_t& height);
 // From 512 x 512 alpha values, row by row.
 std::vector<uint8_t> MaskDdsFromAlpha(const std::vector<uint8_t>& alpha);

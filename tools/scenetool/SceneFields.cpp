@@ -1,5 +1,7 @@
 #include "tools/scenetool/SceneFields.h"
 
+#include <objbase.h>
+
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -105,6 +107,15 @@ void SceneFields::Add(const std::string& name, MediaRectangle& param) {
       param.x.SetValue(x);
       param.y.SetValue(y);
     }
+  });
+}
+
+void SceneFields::Add(const std::string& name, MediaParamTB<POINT>& param) {
+  Add(name, [&param](std::istringstream& w) {
+    POINT p{};
+    p.x = Parse<int>(w, "x");
+    p.y = Parse<int>(w, "y");
+    param.SetValue(p);
   });
 }
 

@@ -48,6 +48,7 @@ class SceneFields {
   void Add(const std::string& name, MediaParamTB<unsigned long>& param);  // colours: 0xBBGGRR or decimal
   void Add(const std::string& name, MediaParamTB<ds_string>& param);      // the rest of the line
   void Add(const std::string& name, MediaRectangle& param);               // left right top bottom [x y]
+  void Add(const std::string& name, MediaParamTB<POINT>& param);          // x y
   void Add(const std::string& name, MediaQuad& param);                    // x y z of corners 0 to 3
   void Add(const std::string& name, ds_string& value);                    // the rest of the line
   void Add(const std::string& name, uint8_t& value);                      // 0 to 255
@@ -60,12 +61,19 @@ class SceneFields {
   // The identity under which the object's painted mask is stored ("mask" lines).
   void SetMaskIdentity(GUID* identity) { maskIdentity_ = identity; }
   GUID* MaskIdentity() const { return maskIdentity_; }
+  // How the object's bump map is made from a height picture ("bump-map" lines): a V8U8 DDS
+  // file from the heights (0..255, row by row), stored under the mask identity.
+  using BumpMaker = std::function<std::vector<uint8_t>(const std::vector<uint8_t>& heights, uint32_t width,
+                                                       uint32_t height)>;
+  void SetBumpMaker(BumpMaker maker) { bumpMaker_ = std::move(maker); }
+  const BumpMaker& Bump() const { return bumpMaker_; }
 
   void Set(const std::string& name, std::istringstream& words) const;
 
  private:
   std::map<std::string, Setter> setters_;
   GUID* maskIdentity_ = nullptr;
+  BumpMaker bumpMaker_;
 };
 
 // The classes a description can name, by their record names.

@@ -1,11 +1,12 @@
-#include "runtime/TextureHelpers.h"
+#include "runtime/device/TextureHelpers.h"
 
 #include <cstring>
 #include <vector>
 
-#include "document/CurrentDevice.h"
-#include "document/ModuleResource.h"
-#include "runtime/DdsWriter.h"
+#include "runtime/device/BumpMaps.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/DdsWriter.h"
+#include "runtime/device/ModuleResource.h"
 
 void MakeTextureInfo(uint32_t width, uint32_t height, DS_TextureInfo& info, IDirect3DTexture9* texture) {
   if (info.texture.Get() != texture) info.texture = ComRef<IDirect3DTexture9>::Share(texture);
@@ -41,6 +42,18 @@ void GetBackBufferDesc(D3DSURFACE_DESC& desc) {
   ComRef<IDirect3DSurface9> back;
   if (SUCCEEDED(g_currentDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, back.Put())) && back)
     back->GetDesc(&desc);
+}
+
+bool SupportsTextureFormat(IDirect3DDevice9* device, D3DFORMAT format) {
+  if (!device) return false;
+  ComRef<IDirect3D9> d3d;
+  D3DDEVICE_CREATION_PARAMETERS created{};
+  D3DDISPLAYMODE mode{};
+  if (FAILED(device->GetDirect3D(d3d.Put())) || FAILED(device->GetCreationParameters(&created)) ||
+      FAILED(device->GetDisplayMode(0, &mode)))
+    return false;
+  return SUCCEEDED(
+      d3d->CheckDeviceFormat(created.AdapterOrdinal, created.DeviceType, mode.Format, 0, D3DRTYPE_TEXTURE, format));
 }
 
 void WriteGridIndices(uint16_t* out) {
@@ -116,6 +129,8 @@ namespace {
 HRESULT CreateTextureFromBytes(const void* data, UINT size, UINT mipLevels, DWORD filter, DWORD mipFilter,
                                D3DXIMAGE_INFO* info, ComRef<IDirect3DTexture9>& out) {
   if (!g_currentDevice || !data || !size) return E_FAIL;
+  // D3DX loads no V8U8 DDS under Wine: our own reader does, here and on Windows alike.
+  if (IsV8U8Dds(data, size)) return LoadV8U8DdsTexture(data, size, info, out);
   ComRef<IDirect3DTexture9> made;
   HRESULT hr = D3DXCreateTextureFromFileInMemoryEx(g_currentDevice, data, size, D3DX_DEFAULT, D3DX_DEFAULT, mipLevels,
                                                    0, D3DFMT_UNKNOWN, D3DPOOL_MANAGED, filter, mipFilter, 0, info,

@@ -1,4 +1,4 @@
-#include "runtime/DS_Frame.h"
+#include "runtime/device/DS_Frame.h"
 
 #include <stdexcept>
 

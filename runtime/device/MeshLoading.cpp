@@ -1,10 +1,10 @@
-#include "runtime/MeshLoading.h"
+#include "runtime/device/MeshLoading.h"
 
 #include <cstring>
 
-#include "document/CurrentDevice.h"
-#include "runtime/TextureHelpers.h"
-#include "runtime/VertexFormats.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/TextureHelpers.h"
+#include "runtime/device/VertexFormats.h"
 
 namespace {
 struct LoadedX {

@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "document/ComRef.h"
-#include "document/CurrentDevice.h"
-#include "runtime/DS_Frame.h"
-#include "runtime/VertexFormats.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/CurrentDevice.h"
+#include "runtime/device/DS_Frame.h"
+#include "runtime/device/VertexFormats.h"
 
 // Locks a whole buffer (flags 0); null when there is none or the lock fails.
 template <class T, class Buffer>
@@ -80,6 +80,10 @@ inline HRESULT CreateVertexBufferPC(uint32_t n, DS_SimpleMesh<DX_V::PC>& m, DWOR
   return CreateMeshVertexBuffer(n, m, usage, pool);
 }
 inline HRESULT CreateVertexBufferPCT(uint32_t n, DS_SimpleMesh<DX_V::PCT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
+                                     D3DPOOL pool = D3DPOOL_MANAGED) {
+  return CreateMeshVertexBuffer(n, m, usage, pool);
+}
+inline HRESULT CreateVertexBufferPTT(uint32_t n, DS_SimpleMesh<DX_V::PTT>& m, DWORD usage = D3DUSAGE_WRITEONLY,
                                      D3DPOOL pool = D3DPOOL_MANAGED) {
   return CreateMeshVertexBuffer(n, m, usage, pool);
 }

@@ -1,4 +1,4 @@
-#include "runtime/DdsWriter.h"
+#include "runtime/device/DdsWriter.h"
 
 #include <algorithm>
 #include <cstring>

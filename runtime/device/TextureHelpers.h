@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "document/ComRef.h"
-#include "document/DS_TextureSet.h"
-#include "runtime/Quads.h"
+#include "runtime/device/ComRef.h"
+#include "runtime/device/DS_TextureInfo.h"
+#include "runtime/device/DS_TextureSet.h"
 
 // info := texture (shared), the source size, aspect height / width.
 void MakeTextureInfo(uint32_t width, uint32_t height, DS_TextureInfo& info, IDirect3DTexture9* texture);
@@ -19,6 +19,8 @@ void FillTextureSetFromInfo(const DS_TextureInfo& info, DS_TextureSet& set);
 void GetTextureInfoFromSet(const DS_TextureSet& set, DS_TextureInfo& info);
 // Back buffer 0 of swap chain 0; all zero when the device has none.
 void GetBackBufferDesc(D3DSURFACE_DESC& desc);
+// Whether the device's adapter makes textures of the format (in its current display format).
+bool SupportsTextureFormat(IDirect3DDevice9* device, D3DFORMAT format);
 
 // Two triangles per cell of an 8 x 8 grid over a 9 x 9 vertex lattice stored row by row.
 struct DS_GridIndexBuffer {

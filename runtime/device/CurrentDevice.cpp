@@ -1,3 +1,3 @@
-#include "document/CurrentDevice.h"
+#include "runtime/device/CurrentDevice.h"
 
 IDirect3DDevice9* g_currentDevice = nullptr;

@@ -1,0 +1,88 @@
+#!/usr/bin/env bash
+# Runs the screensaver full screen on two monitors N times, each run ended by a key, and
+# counts the exit codes: a clean end is exit code 0 every time. Not part of the test
+# command; it takes a few seconds a run on an idle machine.
+#
+#   scripts/repeat-full-screen-exit.sh [--build DIR] [--program FILE] [--keep DIR] [N]
+#
+# --program runs another build of the program (default: the build's Tevrana.scr, which plays
+# its music); --keep keeps the log and the core file of every run that did not end with 0
+# (core files are written only where the kernel's core_pattern is a plain file name).
+# TEVRANA_PREFIX selects another Wine prefix (the runs use a copy of it).
+set -uo pipefail
+repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+build="$repo/build"
+program=
+keep=
+runs=200
+while [ $# -gt 0 ]; do
+  case "$1" in
+    --build) build=$(realpath -m "$2"); shift 2 ;;
+    --program) program=$(realpath -m "$2"); shift 2 ;;
+    --keep) keep=$(realpath -m "$2"); shift 2 ;;
+    [0-9]*) runs=$1; shift ;;
+    *) echo "repeat-full-screen-exit.sh: unknown argument $1" >&2; exit 2 ;;
+  esac
+done
+program=${program:-$build/shell/Tevrana.scr}
+probe_exe=$build/tests/shell/saver_probe.exe
+[ -f "$program" ] && [ -f "$probe_exe" ] ||
+  { echo "build Tevrana and saver_probe first (scripts/test.sh --target ...)" >&2; exit 2; }
+
+# shellcheck source=wine-env.sh
+source "$repo/scripts/wine-env.sh"
+tevrana_base_env
+tevrana_prepare_prefix "${TEVRANA_PREFIX:-$(tevrana_default_prefix)}"
+export WINEPREFIX=${TEVRANA_PREFIX:-$(tevrana_default_prefix)}
+# shellcheck source=../tests/shell/e2e_common.sh
+source "$repo/tests/shell/e2e_common.sh" "$program" "$probe_exe"
+tevrana_null_audio "$WORK"
+private_display 1600x600x24 two_monitor_setup
+[ "$(probe monitors | grep -c '^monitor ')" = 2 ] || fail "Wine does not see two monitors"
+
+if [ -n "$keep" ]; then
+  mkdir -p "$keep"
+  ulimit -c unlimited
+fi
+# Core files land in the working folder of the process that crashed.
+cd "$WORK"
+no_windows() { [ "$(saver_window_count)" = 0 ]; }
+declare -A codes=()
+for i in $(seq "$runs"); do
+  rm -f "$WORK/core"
+  start_saver /s
+  # Generous limits: on a loaded machine a start or an end can take a minute.
+  if ! wait_until 120 two_windows; then
+    rc=nowindows
+  else
+    # The key once the loop takes messages, and a moment into the music.
+    probe sync
+    sleep 1
+    xdotool key space
+    if wait_until 120 saver_ended; then
+      wait "$SAVER_PID"
+      rc=$?
+    elif two_windows; then
+      rc="none (still running with its windows)"
+    else
+      rc="none (still running without windows)"
+    fi
+  fi
+  kill "$SAVER_PID" 2>/dev/null
+  wait "$SAVER_PID" 2>/dev/null
+  codes[$rc]=$((${codes[$rc]:-0} + 1))
+  [ $((i % 10)) = 0 ] && echo "$i runs, $((i - ${codes[0]:-0})) not ending with 0"
+  if [ "$rc" != 0 ]; then
+    echo "run $i: exit $rc"
+    if [ -n "$keep" ]; then
+      cp "$WORK/saver.log" "$keep/run$i.log"
+      [ -f "$WORK/core" ] && mv "$WORK/core" "$keep/run$i.core"
+    fi
+  fi
+  # The next run starts once no window of this one is left.
+  wait_until 10 no_windows
+done
+summary=
+for rc in "${!codes[@]}"; do summary+=" exit $rc: ${codes[$rc]};"; done
+echo "$runs runs:$summary"
+[ "${codes[0]:-0}" = "$runs" ]
