@@ -7,7 +7,17 @@
 
 namespace {
 constexpr UINT kMaskSize = 512;
+constexpr float kPi = 3.1415927f;
 }  // namespace
+
+D3DXVECTOR4 TurnedUnitX(int32_t degrees) {
+  D3DXMATRIX m;
+  D3DXMatrixRotationZ(&m, float(degrees) * kPi / 180.0f);
+  const D3DXVECTOR4 along(1, 0, 0, 0);
+  D3DXVECTOR4 turned;
+  D3DXVec4Transform(&turned, &along, &m);
+  return turned;
+}
 
 ComRef<IDirect3DTexture9> FirstImageTexture(const DS_FileLink3& link) {
   if (!g_docResManager) return nullptr;

@@ -7,6 +7,7 @@
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <memory>
 
 #include "runtime/device/ComRef.h"
 #include "document/DS_ABObj_Constructor.h"
@@ -66,6 +67,18 @@ inline D3DXVECTOR3 ColourVector(unsigned long colour) {
   return D3DXVECTOR3(float(colour & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
                      float((colour >> 16) & 0xFF) / 255.0f);
 }
+
+// A new brush read from its record's fields (the reader's Create and the brushes' ReadNew).
+template <class Brush>
+Brush* ReadNewBrush(DS_IOF_Holder stream, int32_t version) {
+  auto brush = std::make_unique<Brush>();
+  brush->Read(stream, version);
+  return brush.release();
+}
+
+// (1, 0, 0, 0) turned about z by the given degrees (D3DXMatrixRotationZ, a row vector times
+// the matrix): (cos a, sin a, 0, 0).
+D3DXVECTOR4 TurnedUnitX(int32_t degrees);
 
 // The first texture of a picture's set in the current resource manager, when it holds one.
 ComRef<IDirect3DTexture9> FirstImageTexture(const DS_FileLink3& link);

@@ -170,9 +170,7 @@ void DS_FireFX::ReadFields(DS_IOF_Holder stream, int32_t version) {
 }
 
 DS_FireFX* DS_FireFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  auto fire = std::make_unique<DS_FireFX>();
-  fire->ReadFields(stream, version);
-  return fire.release();
+  return ReadNewBrush<DS_FireFX>(stream, version);
 }
 
 std::unique_ptr<DS_FireFX> DS_FireFX::ReadNewRecord(DS_IOF_Holder stream) {

@@ -8,12 +8,6 @@
 namespace {
 constexpr float kPi = 3.1415927f;
 
-template <class Brush>
-Brush* ReadNewBrush(DS_IOF_Holder stream, int32_t version) {
-  auto brush = std::make_unique<Brush>();
-  brush->ReadFields(stream, version);
-  return brush.release();
-}
 }  // namespace
 
 // ---- DS_BackgroundCopy

@@ -21,12 +21,16 @@
 
 #include "document/ReaderRegistry.h"
 #include "brushes/DS_FireFX.h"
+#include "brushes/DS_MoveFX.h"
+#include "brushes/DS_PatternBrush.h"
+#include "brushes/DS_WaterFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "lights/DS_FlameLight.h"
 #include "lights/DS_GlassBallLight.h"
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "lights/FakeLake2D.h"
+#include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
 #include "objects/DS_ButterflyConstructor.h"
@@ -45,6 +49,7 @@ void RegisterDocumentReaders() {
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
   RegisterLightReader<DS_WaterRingLight>(L"DS_WaterRingLight");
   RegisterLightReader<FakeLake2D>(L"FakeLake2D");
+  RegisterLightReader<FakeUndervater>(L"FakeUndervater");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
   RegisterConstructorReader<DS_FlowConstructor>(L"DS_FlowConstructor");
@@ -63,6 +68,10 @@ void RegisterDocumentReaders() {
   RegisterConstructorReader<DS_BackgroundCopy>(L"DS_BackgroundCopy");
   RegisterConstructorReader<DS_WavesFX>(L"DS_WavesFX");
   RegisterConstructorReader<DS_LightFX>(L"DS_LightFX");
+  RegisterConstructorReader<DS_PatternBrush>(L"DS_PatternBrush");
+  RegisterConstructorReader<DS_PatternBrushC>(L"DS_PatternBrushC");
+  RegisterConstructorReader<DS_WaterFX>(L"DS_WaterFX");
+  RegisterConstructorReader<DS_MoveFX>(L"DS_MoveFX");
   RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
   RegisterConstructorReader<DS_3D_in_2D_array_Constructor>(L"DS_3D_in_2D_array_Constructor");
 }

@@ -14,20 +14,8 @@ mkdir -p "$out"
 tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
 png=(-strip -define png:exclude-chunks=date,time -depth 8)
 
-# One tileable noise channel: blurred random fields (wrapped at the edges) summed with
-# the given weights, stretched to the full range.
-noise() {  # noise <seed> <size> <out> <blur:weight>...
-  local seed=$1 size=$2 dest=$3; shift 3
-  local layers=() poly=""
-  local n=0
-  for octave in "$@"; do
-    local blur=${octave%:*} weight=${octave#*:}
-    "$C" -size "${size}x${size}" xc:gray50 -seed $((seed + n)) +noise Random -colorspace Gray \
-         -virtual-pixel tile -blur "0x$blur" -auto-level "$tmp/l$n.png"
-    layers+=("$tmp/l$n.png"); poly="$poly$weight,1 "; n=$((n + 1))
-  done
-  "$C" "${layers[@]}" -poly "$poly" -auto-level "$dest"
-}
+# Tileable noise channels: noise <seed> <size> <out> <blur:weight>...
+source "$(dirname "$0")/tileable_noise.sh"
 
 # Shifts a grey picture so that its mean is one half.
 centre() {  # centre <in> <out>

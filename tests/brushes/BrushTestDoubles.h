@@ -18,8 +18,30 @@
 #include "runtime/ScreenSelection.h"
 #include "runtime/device/ComRef.h"
 
+// The IUnknown of a stand-in: counted, deleted at zero, no other interface.
+template <class Interface>
+class StandIn : public Interface {
+ public:
+  STDMETHOD(QueryInterface)(REFIID, void** out) override {
+    *out = nullptr;
+    return E_NOINTERFACE;
+  }
+  STDMETHOD_(ULONG, AddRef)() override { return ++refs_; }
+  STDMETHOD_(ULONG, Release)() override {
+    ULONG left = --refs_;
+    if (left == 0) delete this;
+    return left;
+  }
+
+ protected:
+  virtual ~StandIn() = default;
+
+ private:
+  ULONG refs_ = 1;
+};
+
 // Every Set call by name, in order, and the last value of each name.
-class RecordingEffect : public ID3DXEffect {
+class RecordingEffect : public StandIn<ID3DXEffect> {
  public:
   struct Call {
     std::string what;  // "technique", "float", "floats", "matrix", "texture", "draw"
@@ -55,18 +77,6 @@ class RecordingEffect : public ID3DXEffect {
   std::string technique;
   int passes = 0;  // passes drawn (BeginPass calls)
   int lostDevice = 0, resetDevice = 0;  // OnLostDevice and OnResetDevice calls
-
-  // IUnknown
-  STDMETHOD(QueryInterface)(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHOD_(ULONG, AddRef)() override { return ++refs_; }
-  STDMETHOD_(ULONG, Release)() override {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
 
   // What the brushes call.
   STDMETHOD(SetTechnique)(D3DXHANDLE name) override {
@@ -173,7 +183,6 @@ class RecordingEffect : public ID3DXEffect {
 
  private:
   RecordingEffect() = default;
-  virtual ~RecordingEffect() = default;
 
   HRESULT Record(const char* what, D3DXHANDLE name, const float* f, UINT count) {
     std::vector<float> values(f, f + count);
@@ -181,25 +190,13 @@ class RecordingEffect : public ID3DXEffect {
     calls.push_back({what, name, std::move(values), nullptr});
     return D3D_OK;
   }
-
-  ULONG refs_ = 1;
 };
 
 // A texture that only stands for itself (and its size); nothing can be drawn from it.
-class FakeTexture : public IDirect3DTexture9 {
+class FakeTexture : public StandIn<IDirect3DTexture9> {
  public:
   static ComRef<IDirect3DTexture9> Create() { return ComRef<IDirect3DTexture9>::Adopt(new FakeTexture); }
 
-  STDMETHOD(QueryInterface)(REFIID, void** out) override {
-    *out = nullptr;
-    return E_NOINTERFACE;
-  }
-  STDMETHOD_(ULONG, AddRef)() override { return ++refs_; }
-  STDMETHOD_(ULONG, Release)() override {
-    ULONG left = --refs_;
-    if (left == 0) delete this;
-    return left;
-  }
   STDMETHOD(GetDevice)(IDirect3DDevice9**) override { return E_NOTIMPL; }
   STDMETHOD(SetPrivateData)(REFGUID, const void*, DWORD, DWORD) override { return E_NOTIMPL; }
   STDMETHOD(GetPrivateData)(REFGUID, void*, DWORD*) override { return E_NOTIMPL; }
@@ -222,8 +219,6 @@ class FakeTexture : public IDirect3DTexture9 {
 
  private:
   FakeTexture() = default;
-  virtual ~FakeTexture() = default;
-  ULONG refs_ = 1;
 };
 
 // A picture of the given size as the host draws it; every draw with an effect is counted.

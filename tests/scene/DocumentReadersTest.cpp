@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "brushes/DS_FireFX.h"
+#include "brushes/DS_MoveFX.h"
+#include "brushes/DS_PatternBrush.h"
+#include "brushes/DS_WaterFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "document/ReaderRegistry.h"
 #include "lights/DS_FlameLight.h"
@@ -15,6 +18,7 @@
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "lights/FakeLake2D.h"
+#include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "objects/DS_3D_in_2D_array.h"
 #include "objects/DS_ButterflyConstructor.h"
@@ -58,6 +62,7 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_SlideContainer", Family::Slide, SlideReader<DS_SlideContainer>()},
     {L"DS_WaterRingLight", Family::Light, LightReader<DS_WaterRingLight>()},
     {L"FakeLake2D", Family::Light, LightReader<FakeLake2D>()},
+    {L"FakeUndervater", Family::Light, LightReader<FakeUndervater>()},
     {L"DS_GodRayConstructor", Family::Item, ItemReader<DS_GodRayConstructor>()},
     {L"DS_SparkleConstructor", Family::Item, ItemReader<DS_SparkleConstructor>()},
     {L"DS_FlowConstructor", Family::Item, ItemReader<DS_FlowConstructor>()},
@@ -76,6 +81,10 @@ const std::vector<Row> kRegisteredClasses = {
     {L"DS_BackgroundCopy", Family::Item, ItemReader<DS_BackgroundCopy>()},
     {L"DS_WavesFX", Family::Item, ItemReader<DS_WavesFX>()},
     {L"DS_LightFX", Family::Item, ItemReader<DS_LightFX>()},
+    {L"DS_PatternBrush", Family::Item, ItemReader<DS_PatternBrush>()},
+    {L"DS_PatternBrushC", Family::Item, ItemReader<DS_PatternBrushC>()},
+    {L"DS_WaterFX", Family::Item, ItemReader<DS_WaterFX>()},
+    {L"DS_MoveFX", Family::Item, ItemReader<DS_MoveFX>()},
     {L"DS_FireFX", Family::Item, ItemReader<DS_FireFX>()},
     {L"DS_3D_in_2D_array_Constructor", Family::Item, ItemReader<DS_3D_in_2D_array_Constructor>()},
 };

@@ -2,6 +2,9 @@
 // Scaled values are set by their stored (unscaled) numbers; "mask" stores the painted mask
 // under the brush's identity.
 #include "brushes/DS_FireFX.h"
+#include "brushes/DS_MoveFX.h"
+#include "brushes/DS_PatternBrush.h"
+#include "brushes/DS_WaterFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "tools/scenetool/SceneFields.h"
 
@@ -30,6 +33,23 @@ void AddFireFields(SceneFields& fields, DS_FireFX& fire, const std::string& pref
   fields.Add(prefix + "tiling", fire.tiling);
 }
 
+namespace {
+
+// "pattern <path> <stamp> [file]": a path ending in ".dll" names a picture package of that
+// module, any other a picture the document carries.
+void AddPatternFields(SceneFields& fields, DS_PatternBrush& brush) {
+  AddBrushFields(fields, brush);
+  fields.Add("pattern", brush.pattern);
+  fields.Add("verticalMirror", brush.verticalMirror);
+  fields.Add("horizontalMirror", brush.horizontalMirror);
+  fields.Add("rotation", brush.rotation);
+  fields.Add("zoom", brush.zoom);
+  fields.Add("scrollX", brush.scrollX);
+  fields.Add("scrollY", brush.scrollY);
+}
+
+}  // namespace
+
 void AddBrushClasses(SceneClasses& classes) {
   classes.AddItem<DS_BackgroundCopy>("DS_BackgroundCopy", [](SceneFields& f, DS_BackgroundCopy& b) {
     AddBrushFields(f, b);
@@ -50,4 +70,26 @@ void AddBrushClasses(SceneClasses& classes) {
     f.Add("flickerMode", b.flickerMode);
   });
   classes.AddItem<DS_FireFX>("DS_FireFX", [](SceneFields& f, DS_FireFX& b) { AddFireFields(f, b); });
+  classes.AddItem<DS_PatternBrush>("DS_PatternBrush",
+                                   [](SceneFields& f, DS_PatternBrush& b) { AddPatternFields(f, b); });
+  classes.AddItem<DS_PatternBrushC>("DS_PatternBrushC",
+                                    [](SceneFields& f, DS_PatternBrushC& b) { AddPatternFields(f, b); });
+  classes.AddItem<DS_WaterFX>("DS_WaterFX", [](SceneFields& f, DS_WaterFX& b) {
+    AddBrushFields(f, b);
+    f.Add("pValue", b.pValue);
+    f.Add("bumpRotationScale", b.bumpRotationScale);
+    f.Add("waveAmplitude", b.waveAmplitude);
+    f.Add("wavelength", b.wavelength);
+    f.Add("angle", b.angle);
+    f.Add("shadows", b.shadows);
+    f.Add("halfVectorHeight", b.halfVectorHeight);
+    f.Add("colour", b.colour);
+    f.Add("bump", b.bumpLink);
+  });
+  classes.AddItem<DS_MoveFX>("DS_MoveFX", [](SceneFields& f, DS_MoveFX& b) {
+    AddBrushFields(f, b);
+    f.Add("motionMode", b.motionMode);
+    f.Add("amplitude", b.amplitude);
+    f.Add("angle", b.angle);
+  });
 }

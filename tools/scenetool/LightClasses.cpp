@@ -4,6 +4,7 @@
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
 #include "lights/FakeLake2D.h"
+#include "lights/FakeUndervater.h"
 #include "runtime/DS_2D_Light.h"
 #include "tools/scenetool/SceneFields.h"
 
@@ -92,5 +93,11 @@ void AddLightClasses(SceneClasses& classes) {
     f.Add("dropRate", l.dropRate);
     f.Add("specularLevel", l.specularLevel);
     f.Add("specularPower", l.specularPower);
+  });
+  // The underwater effect's fields under "effect.".
+  classes.AddLight<FakeUndervater>("FakeUndervater", [](SceneFields& f, FakeUndervater& l) {
+    AddBrushFields(f, l.effect, "effect.");
+    f.Add("effect.amplitude", l.effect.amplitude);
+    f.Add("effect.wavelength", l.effect.wavelength);
   });
 }
