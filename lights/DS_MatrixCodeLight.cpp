@@ -82,9 +82,17 @@ void DS_MatrixCodeLight::RenderBackground() {
   else if (backgroundMode.Value() == kBlackLitByPicture)
     d->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00000000, 1.0f, 0);
   if (!hasGlyphs_) return;
+  // The glyphs' alpha is the sheet's times their vertex alpha (their fade): the leaves leave
+  // the alpha operation at the texture's alone.
   d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+  d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  glyphBatch_.Draw();
+  // The quads after the glyphs found this frame have alpha 0 and cannot change a pixel:
+  // stacked on the first cell they drew up to half a screen of pixels more at 1920 x 1080.
+  if (cursor_)
+    glyphBatch_.Draw(uint32_t(cursor_->currentCount));
+  else
+    glyphBatch_.Draw();
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
 }
 

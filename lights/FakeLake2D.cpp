@@ -145,6 +145,9 @@ void FakeLake2D::SetReflectionFade() {
   const float b = a * (1.0f - horizonFade.scaledValue);
   SetQuadAlphaPC(tintQuads_[0], a, a, b, b);
   SetQuadAlphaPC(tintQuads_[1], 0.0f, 0.0f, b, b);
+  // A tint of no opacity cannot change a pixel: its quads keep no primitive to draw.
+  tintQuads_[0].primitiveCount = AlphaByte(a) != 0 || AlphaByte(b) != 0 ? 2 : 0;
+  tintQuads_[1].primitiveCount = AlphaByte(b) != 0 ? 2 : 0;
 }
 
 void FakeLake2D::LayoutReflection() {

@@ -45,7 +45,8 @@ void ForEachPass(ID3DXEffect* effect, Draw draw) {
   effect->End();
 }
 
-// An alpha-blended quad in its vertex colours; alpha blending stays on afterwards.
+// An alpha-blended quad in its vertex colours; alpha blending stays on afterwards. A quad of
+// no primitives (a transparent fader) leaves the same states and draws nothing.
 template <class V>
 void DrawDiffuseQuad(const DS_SimpleMesh<V>& quad) {
   IDirect3DDevice9* d = g_currentDevice;
@@ -54,7 +55,7 @@ void DrawDiffuseQuad(const DS_SimpleMesh<V>& quad) {
   d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_DIFFUSE);
   d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   BindVertices(quad);
-  d->DrawPrimitive(quad.primitiveType, 0, quad.primitiveCount);
+  if (quad.primitiveCount != 0) d->DrawPrimitive(quad.primitiveType, 0, quad.primitiveCount);
   d->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   d->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
 }

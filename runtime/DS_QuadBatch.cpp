@@ -93,13 +93,16 @@ void DS_QuadBatchList::SetTexture(IDirect3DTexture9* texture) {
   for (DS_QuadBatch& chunk : chunks_) chunk.texture = ComRef<IDirect3DTexture9>::Share(texture);
 }
 
-void DS_QuadBatchList::Draw() {
+void DS_QuadBatchList::Draw(uint32_t count) {
   IDirect3DDevice9* d = g_currentDevice;
   if (!d) return;
   for (const DS_QuadBatch& chunk : chunks_) {
     if (chunk.QuadCount() == 0 || !chunk.vertexBuffer || !chunk.indexBuffer) continue;
+    const uint32_t quads = std::min(count, chunk.QuadCount());
+    count -= quads;
+    // Bound as for a full draw, so the states after it do not depend on the count.
     d->SetTexture(0, chunk.texture.Get());
     BindIndexed(chunk);
-    d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, chunk.vertexCount, 0, chunk.indexedPrimitiveCount);
+    if (quads != 0) d->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 0, 0, 4 * quads, 0, 2 * quads);
   }
 }

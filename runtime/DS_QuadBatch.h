@@ -49,7 +49,9 @@ class DS_QuadBatchList {
   void SetTexture(IDirect3DTexture9* texture);
   // Every chunk that has quads, as an indexed triangle list with its texture on stage 0.
   // Render states are the caller's.
-  void Draw();
+  void Draw() { Draw(quadCount_); }
+  // The first count quads only: those after them were left invisible by their writer.
+  void Draw(uint32_t count);
 
   uint32_t QuadCount() const { return quadCount_; }
   std::vector<DS_QuadBatch>& Chunks() { return chunks_; }

@@ -19,10 +19,13 @@ D3DXMATRIX Identity() {
 // A target has at least one pixel, so no scale divides by zero.
 int32_t AtLeastOne(int32_t size) { return size < 1 ? 1 : size; }
 
-void WriteBar(DS_SimpleMesh<DX_V::SC>& bar, const DS_QuadCorners& corners) {
+// A bar of no width or no height covers no pixel: it keeps no primitive to draw (two of the
+// four bars in fit mode, all four when the picture has the target's aspect).
+void WriteBar(DS_SimpleMesh<DX_V::SC>& bar, float left, float top, float right, float bottom) {
   if (!bar.Lock()) return;  // keeps its old vertices
-  WriteQuadSC(corners, bar);
+  WriteQuadSC(RectangleQuad(left, top, right, bottom), bar);
   bar.Unlock();
+  bar.primitiveCount = left != right && top != bottom ? 2 : 0;
 }
 }  // namespace
 
@@ -89,10 +92,10 @@ void DS_View2D::LayOutBars(const FittedPicture& r) {
   if (X > 0) ++X;
   if (Y > 0) ++Y;
   float PW = float(int32_t(pw)), PH = float(int32_t(ph));
-  WriteBar(bars[kLeft], RectangleQuad(0.0f, 0.0f, float(X), PH));
-  WriteBar(bars[kRight], RectangleQuad(r.x1, 0.0f, r.x1 + float(X), PH));
-  WriteBar(bars[kTop], RectangleQuad(0.0f, 0.0f, PW, float(Y)));
-  WriteBar(bars[kBottom], RectangleQuad(0.0f, r.y1, PW, r.y1 + float(Y)));
+  WriteBar(bars[kLeft], 0.0f, 0.0f, float(X), PH);
+  WriteBar(bars[kRight], r.x1, 0.0f, r.x1 + float(X), PH);
+  WriteBar(bars[kTop], 0.0f, 0.0f, PW, float(Y));
+  WriteBar(bars[kBottom], 0.0f, r.y1, PW, r.y1 + float(Y));
 }
 
 void DS_View2D::SetUpProjection(int32_t width, int32_t height) {
@@ -144,7 +147,8 @@ void DS_View2D::DrawBars() {
   g_currentDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_DIFFUSE);
   for (const auto& bar : bars) {
     BindQuadSC(bar);
-    if (bar.vertexBuffer) g_currentDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
+    if (bar.vertexBuffer && bar.primitiveCount != 0)
+      g_currentDevice->DrawPrimitive(bar.primitiveType, 0, bar.primitiveCount);
   }
   g_currentDevice->SetTextureStageState(0, D3DTSS_COLORARG1, D3DTA_TEXTURE);
   g_currentDevice->SetTextureStageState(0, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);

@@ -179,23 +179,30 @@ TEST_F(LakeTest, TheTintFadesTowardsTheHorizonInItsOwnColour) {
     unsigned fade;
     uint32_t rgb;                       // D3DCOLOR low bytes
     std::vector<uint32_t> lake, strip;  // alpha bytes of vertices 0 to 3
+    unsigned opacity = 31;
   };
   const std::vector<Case> cases = {
       // 0.248 at the bottom, 0.248 x 0.42 at the horizon; the strip from 0 to the same.
       {0x408000, 58, 0x008040, {63, 26, 63, 26}, {0, 26, 0, 26}},
       {0x0000FF, 58, 0xFF0000, {63, 26, 63, 26}, {0, 26, 0, 26}},  // red in the lowest byte
       {0x0000FF, 100, 0xFF0000, {63, 0, 63, 0}, {0, 0, 0, 0}},
+      {0x408000, 58, 0x008040, {0, 0, 0, 0}, {0, 0, 0, 0}, 0},  // no tint at all
   };
+  // A quad whose four alphas are 0 cannot change a pixel and keeps no primitive to draw.
+  auto primitives = [](const std::vector<uint32_t>& a) { return a == std::vector<uint32_t>(4, 0u) ? 0u : 2u; };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << std::hex << c.colour << " " << std::dec << c.fade);
     FakeLake2D lake;
     lake.tintColour.Value() = c.colour;
     lake.horizonFade.SetValue(c.fade);
+    lake.tintOpacity.SetValue(c.opacity);
     Prepare(lake);
     for (int q = 0; q < 2; ++q)
       for (const DX_V::PC& v : Vertices(lake.TintQuad(q))) EXPECT_EQ(v.color & 0xFFFFFFu, c.rgb);
     EXPECT_EQ(alphas(Vertices(lake.TintQuad(0))), c.lake);
     EXPECT_EQ(alphas(Vertices(lake.TintQuad(1))), c.strip);
+    EXPECT_EQ(lake.TintQuad(0).primitiveCount, primitives(c.lake));
+    EXPECT_EQ(lake.TintQuad(1).primitiveCount, primitives(c.strip));
   }
 }
 

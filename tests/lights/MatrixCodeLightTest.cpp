@@ -6,6 +6,7 @@
 #include "lights/DS_MatrixCodeLight.h"
 #include "tests/lights/LightTestSupport.h"
 #include "tests/lights/RandomDraws.h"
+#include "tests/support/PixelCounter.h"
 #include "tests/support/RecordBytes.h"
 
 namespace {
@@ -212,6 +213,49 @@ TEST_F(MatrixCodeLightTest, GlyphsFillTheirCellsExactly) {
     }
   EXPECT_GT(lit, 10);
   EXPECT_GT(levels, 0);
+}
+
+// The batch's quads after the glyphs found in a frame have alpha 0: they are not drawn, and
+// the frame is exactly the one that draws them.
+TEST_F(MatrixCodeLightTest, QuadsAfterTheVisibleGlyphsAreNotDrawn) {
+  DS_MatrixCodeLight light;
+  light.PictureLink().SetKey(Picture(kWidth, kHeight, [](int x, int y) { return uint32_t(x) << 16 | uint32_t(y); }));
+  light.glyphSheet.SetKey(SolidSheet(32, 320));
+  light.trailColour.Assign(0x00FF00ul);
+  light.density.Assign(50);
+  Start(light);
+  IDirect3DDevice9* d = device.Device();
+  PixelCounter counter(d);
+  ASSERT_TRUE(counter.Ok());
+  for (int frame = 0; frame < 12; ++frame) Frame(light);
+  auto counted = [&](const std::function<void()>& draw) {
+    d->BeginScene();
+    counter.Begin();
+    draw();
+    const int64_t pixels = counter.End();
+    d->EndScene();
+    return pixels;
+  };
+  // The light's own frame: a rain step, the picture, the glyphs found.
+  const int64_t drawn = counted([&] { light.RenderBackground(); });
+  const std::vector<uint32_t> skipped = device.ReadBack();
+  const uint32_t found = uint32_t(light.Cursor()->currentCount), quads = light.GlyphBatch().QuadCount();
+  ASSERT_GT(found, 0u);
+  ASSERT_LT(found, quads);
+  // The same frame with every quad of the batch, as the glyphs' states draw them.
+  const int64_t all = counted([&] {
+    light.DS_2D_Light::RenderBackground();
+    d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
+    d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    light.GlyphBatch().Draw();
+    d->SetRenderState(D3DRS_ALPHABLENDENABLE, FALSE);
+  });
+  EXPECT_TRUE(device.ReadBack() == skipped) << "the frames differ";
+  // The quads left out lie stacked on the first cell, each covering the same pixels.
+  const int64_t perQuad = (all - drawn) / int64_t(quads - found);
+  EXPECT_GT(perQuad, 0);
+  EXPECT_EQ(perQuad * int64_t(quads - found), all - drawn);
 }
 
 TEST_F(MatrixCodeLightTest, BlackModeHidesEveryGlyphOverTheBlackHalf) {

@@ -287,6 +287,11 @@ TEST(View, BarsOfA4To3PictureOn1280x720) {
   EXPECT_EQ(top[3] - top[1], 0.0f);  // no area
   auto bottom = rect(view.bars[DS_View2D::kBottom]);
   EXPECT_EQ(bottom[3] - bottom[1], 0.0f);
+  // Bars without area keep no primitive, so drawing the bars skips them.
+  EXPECT_EQ(view.bars[DS_View2D::kLeft].primitiveCount, 2u);
+  EXPECT_EQ(view.bars[DS_View2D::kRight].primitiveCount, 2u);
+  EXPECT_EQ(view.bars[DS_View2D::kTop].primitiveCount, 0u);
+  EXPECT_EQ(view.bars[DS_View2D::kBottom].primitiveCount, 0u);
 
   // Setup installs world, view and projection.
   D3DXMATRIX proj;
