@@ -9,6 +9,7 @@
 #include <functional>
 #include <list>
 #include <string>
+#include <type_traits>
 #include <vector>
 
 #include <d3d9.h>
@@ -472,9 +473,19 @@ std::function<void(std::vector<DS_SharedPtr<DS_ABObj>>&)> ObjectsFrom(Make make)
   };
 }
 
+// A brush over the whole picture, without a mask; the pattern brushes with the module's
+// pattern package, the fire over the lower third of the 2048 x 1536 picture.
 template <class Brush>
 std::function<void(std::vector<DS_SharedPtr<DS_ABObj>>&)> OneBrush() {
-  return ObjectsFrom([] { return std::vector<DS_ABObj_Constructor*>{new Brush}; });
+  return ObjectsFrom([] {
+    auto* brush = new Brush;
+    if constexpr (std::is_base_of_v<DS_PatternBrush, Brush>) brush->pattern.SetKey({L"common_res.dll", 210});
+    if constexpr (std::is_same_v<DS_FireFX, Brush>) {
+      const D3DXVECTOR3 corners[4] = {{0, 1536, 0}, {0, 1024, 0}, {2048, 1536, 0}, {2048, 1024, 0}};
+      for (int i = 0; i < 4; ++i) brush->corners.corners[i].Value() = corners[i];
+    }
+    return std::vector<DS_ABObj_Constructor*>{brush};
+  });
 }
 
 const std::vector<FrameRow>& FrameRows() {
@@ -519,7 +530,7 @@ const std::vector<FrameRow>& FrameRows() {
       {"DS_MoveFX", nullptr, OneBrush<DS_MoveFX>()},
       {"DS_PatternBrush", nullptr, OneBrush<DS_PatternBrush>()},
       {"DS_PatternBrushC", nullptr, OneBrush<DS_PatternBrushC>()},
-      {"DS_FireFX", nullptr, OneBrush<DS_FireFX>()},
+      {"DS_FireFX (lower third)", nullptr, OneBrush<DS_FireFX>()},
   };
   return rows;
 }

@@ -87,8 +87,8 @@ void DS_MatrixCodeLight::RenderBackground() {
   d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_MODULATE);
   d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_MODULATE);
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
-  // The quads after the glyphs found this frame have alpha 0 and cannot change a pixel:
-  // stacked on the first cell they drew up to half a screen of pixels more at 1920 x 1080.
+  // The quads after the glyphs found this frame have alpha 0 and cannot change a pixel;
+  // drawn, they would all cover the first cell once more each.
   if (cursor_)
     glyphBatch_.Draw(uint32_t(cursor_->currentCount));
   else
