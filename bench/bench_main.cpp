@@ -445,6 +445,7 @@ struct FrameRow {
 
 struct FrameFigures {
   double cpu = 0.0;     // CPU time of the process per step
+  double ratio = 0.0;   // to the plain light's step, measured in turns with it
   double screens = 0.0;  // pixels drawn per step, in screens
   double own = 0.0;      // CPU time of this thread in ownWork per step
 };
@@ -535,48 +536,90 @@ const std::vector<FrameRow>& FrameRows() {
   return rows;
 }
 
-// One row at one size: the show's frame step as the shell runs it (update, the slide and its
-// fader inside the scene, present), as CPU time of the process per step (the renderer works
-// on threads of its own), and the pixels its draws write (an occlusion query around them).
-FrameFigures MeasureFrameRow(const FrameRow& row, IDirect3DDevice9* d, int width, int height, bool drawFader = false) {
-  FrameFigures figures;
-  auto root = LoadBenchScene(ReadFileBytes(TEVRANA_BENCH_OBJECTS3D_DOCUMENT));
-  if (!root || root->slides.empty() || !root->slides[0]->light) {
-    std::fprintf(stderr, "no objects document\n");
-    return figures;
+// The row's slide, loaded with a resource manager of its own, and its frame step: the show's
+// update, the slide and its fader inside the scene, the present, as the shell runs it.
+struct RowShow {
+  std::unique_ptr<DS_SlideShow_Light> root;
+  DS_DocResManager* manager = nullptr;
+  std::function<void()> step;
+
+  // Makes this show's manager current and sets its light's device states, as after a reset:
+  // two shows take turns on one device.
+  void Select() {
+    SelectScreen(ScreenSelection::Current().WithResources(manager));
+    if (root) root->AcquireDeviceResources();
   }
-  DS_SlideContainer& slide = *root->slides[0];
+  void Free() {
+    SelectScreen(ScreenSelection::Current().WithResources(manager));
+    if (root) FreeBenchScene(root);
+  }
+};
+
+RowShow LoadRow(const FrameRow& row, IDirect3DDevice9* d, float& t) {
+  RowShow show;
+  show.root = LoadBenchScene(ReadFileBytes(TEVRANA_BENCH_OBJECTS3D_DOCUMENT));
+  show.manager = g_docResManager;  // the load selected the manager it made
+  if (!show.root || show.root->slides.empty() || !show.root->slides[0]->light) {
+    std::fprintf(stderr, "no objects document\n");
+    show.step = [] {};
+    return show;
+  }
+  DS_SlideContainer& slide = *show.root->slides[0];
   if (row.light) {
     DS_2D_Light* light = row.light();
     light->PictureLink().SetKey(slide.light->PictureLink().Key());
     slide.light = DS_SharedPtr<DS_2D_Light>(light);
   }
-  float t = 0.0f;
-  const std::function<void()> step = ShowFrameStep(*root, d, t);
+  show.step = ShowFrameStep(*show.root, d, t);
   row.objects(slide.objects);
-  constexpr int kFrames = 150, kCounted = 20;
-  for (int i = 0; i < 20; ++i) step();
-  figures.cpu = CpuSecondsPerFrame(step, kFrames);
+  for (int i = 0; i < 20; ++i) show.step();
+  return show;
+}
+
+// One row at one size against the plain light, the two shows taking turns in blocks of
+// steps so that a change in the machine's load falls on both: CPU time of the process per
+// step (the renderer works on threads of its own), and the pixels the row's draws write
+// (an occlusion query around them).
+FrameFigures MeasureFrameRow(const FrameRow& row, const FrameRow& plainRow, IDirect3DDevice9* d, int width,
+                             int height, bool drawFader = false) {
+  FrameFigures figures;
+  float t = 0.0f;
+  RowShow plain = LoadRow(plainRow, d, t);
+  RowShow show = LoadRow(row, d, t);
+  constexpr int kRounds = 5, kFrames = 30, kCounted = 20;
+  double plainCpu = 0.0, rowCpu = 0.0;
+  for (int round = 0; round < kRounds; ++round) {
+    plain.Select();
+    plain.step();
+    plainCpu += CpuSecondsPerFrame(plain.step, kFrames);
+    show.Select();
+    show.step();
+    rowCpu += CpuSecondsPerFrame(show.step, kFrames);
+  }
+  figures.cpu = rowCpu / kRounds;
+  figures.ratio = rowCpu / plainCpu;
   PixelCounter counter(d);
   int64_t pixels = 0;
-  for (int i = 0; i < kCounted; ++i) {
+  for (int i = 0; i < kCounted && show.root; ++i) {
     t += 0.03f;
-    root->Update(t);
-    if (drawFader && root->Fader()) root->Fader()->primitiveCount = 2;
+    show.root->Update(t);
+    if (drawFader && show.root->Fader()) show.root->Fader()->primitiveCount = 2;
     if (SUCCEEDED(d->BeginScene())) {
       counter.Begin();
-      root->Render();
+      show.root->Render();
       pixels += std::max<int64_t>(counter.End(), 0);
       d->EndScene();
     }
     d->Present(nullptr, nullptr, nullptr, nullptr);
   }
   figures.screens = double(pixels) / kCounted / (double(width) * double(height));
-  if (row.ownWork) {
+  if (row.ownWork && show.root) {
     FinishRendering(d);
-    figures.own = ThreadCpuSecondsPerRun([&] { row.ownWork(*slide.light, t += 0.03f); }, 4 * kFrames);
+    DS_2D_Light& light = *show.root->slides[0]->light;
+    figures.own = ThreadCpuSecondsPerRun([&] { row.ownWork(light, t += 0.03f); }, 4 * kRounds * kFrames);
   }
-  FreeBenchScene(root);
+  show.Free();
+  plain.Free();
   return figures;
 }
 
@@ -592,16 +635,18 @@ BenchResult FrameStepTable() {
     BenchDevice device(sizes[s][0], sizes[s][1]);
     if (!device.Device() || !PixelCounter(device.Device()).Ok())
       std::fprintf(stderr, "no device or no occlusion query at %d x %d\n", sizes[s][0], sizes[s][1]);
-    for (const FrameRow& row : rows) figures[s].push_back(MeasureFrameRow(row, device.Device(), sizes[s][0], sizes[s][1]));
+    for (const FrameRow& row : rows)
+      figures[s].push_back(MeasureFrameRow(row, rows[0], device.Device(), sizes[s][0], sizes[s][1]));
     // The plain light as it was before the transparent fader was skipped.
-    fader[s] = MeasureFrameRow(rows[0], device.Device(), sizes[s][0], sizes[s][1], true).screens;
+    fader[s] = MeasureFrameRow(rows[0], rows[0], device.Device(), sizes[s][0], sizes[s][1], true).screens;
   }
-  std::printf("  CPU time of the process per frame step, as a ratio to the plain light's at the same size;\n"
+  std::printf("  CPU time of the process per frame step, as a ratio to the plain light's at the same size\n"
+              "  (the two in turns, five blocks of 30 steps each);\n"
               "  pixels the step draws, in screens (an occlusion query around the slide's draws)\n");
   std::printf("  %-36s %10s %10s %9s %9s\n", "", "1024x768", "1920x1080", "screens", "screens");
   for (size_t i = 0; i < rows.size(); ++i) {
-    std::printf("  %-36s %10.2f %10.2f %9.2f %9.2f\n", rows[i].name, figures[0][i].cpu / figures[0][0].cpu,
-                figures[1][i].cpu / figures[1][0].cpu, figures[0][i].screens, figures[1][i].screens);
+    std::printf("  %-36s %10.2f %10.2f %9.2f %9.2f\n", rows[i].name, figures[0][i].ratio, figures[1][i].ratio,
+                figures[0][i].screens, figures[1][i].screens);
     if (rows[i].ownWork)
       std::printf("  %-36s %9.1f%% %9.1f%%   of the step: %s\n", "", 100.0 * figures[0][i].own / figures[0][i].cpu,
                   100.0 * figures[1][i].own / figures[1][i].cpu, rows[i].ownName);

@@ -28,8 +28,10 @@ void InstallViewTransforms(IDirect3DDevice9* device) {
   device->SetTransform(D3DTS_PROJECTION, &g_view2D->projection);
 }
 
+// A mesh of no primitives (a sprite array whose sprites are all gone) draws nothing.
 template <class Mesh>
 void DrawIndexed(IDirect3DDevice9* device, const Mesh& mesh) {
+  if (mesh.indexedPrimitiveCount == 0) return;
   device->DrawIndexedPrimitive(mesh.primitiveType, 0, 0, mesh.vertexCount, 0, mesh.indexedPrimitiveCount);
 }
 
