@@ -245,15 +245,15 @@ BenchResult SceneDocumentLoad() {
   RegisterDocumentReaders();
   const std::vector<uint8_t> document = ReadFileBytes(TEVRANA_LOAD_DOCUMENT);
   if (document.empty() || !device.Device()) std::fprintf(stderr, "no document or no device\n");
-  // The document's pictures, as its resource manager holds them after a load.
+  // The document's pictures: after a load, the files of the manager's texture sets.
   std::vector<std::vector<uint8_t>> pictures;
   size_t slides = 0;
   {
     auto root = LoadBenchScene(document);
     slides = root ? root->slides.size() : 0;
-    if (g_docResManager)
-      for (const auto& [key, records] : g_docResManager->Tables().images)
-        for (const DS_FileRecord& record : records)
+    if (DS_DocResManager* manager = g_docResManager)
+      for (const auto& [key, set] : manager->Tables().textureSets)
+        for (const DS_FileRecord& record : manager->Tables().loadedFiles[key])
           if (record.HasBytes()) pictures.emplace_back(record.data, record.data + record.size);
     FreeBenchScene(root);
   }
