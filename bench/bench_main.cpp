@@ -438,9 +438,9 @@ struct FrameRow {
   // the row's own on the slide.
   std::function<void(std::vector<DS_SharedPtr<DS_ABObj>>&)> objects;
   // Our own code's share of the row's step (the light's simulation and the vertices it
-  // writes), run without drawing once the renderer is idle.
+  // writes, or the objects' updates), run without drawing once the renderer is idle.
   const char* ownName = nullptr;
-  std::function<void(DS_2D_Light&, float)> ownWork = nullptr;
+  std::function<void(DS_SlideContainer&, float)> ownWork = nullptr;
 };
 
 struct FrameFigures {
@@ -451,6 +451,11 @@ struct FrameFigures {
 };
 
 void NoObjects(std::vector<DS_SharedPtr<DS_ABObj>>& objects) { objects.clear(); }
+
+// The objects' own work of a step: their motion and the vertices they write.
+void UpdateObjects(DS_SlideContainer& slide, float t) {
+  for (auto& object : slide.objects) object->Update(t);
+}
 
 // Only the objects of one kind (leaves: the falling-leaf frames; otherwise the 3D objects).
 std::function<void(std::vector<DS_SharedPtr<DS_ABObj>>&)> OnlyObjects(bool leaves) {
@@ -504,7 +509,9 @@ const std::vector<FrameRow>& FrameRows() {
          return light;
        },
        NoObjects, "the rain's step and glyph vertices",
-       [](DS_2D_Light& light, float t) { static_cast<DS_MatrixCodeLight&>(light).StepAndBuildGlyphs(t); }},
+       [](DS_SlideContainer& slide, float t) {
+         static_cast<DS_MatrixCodeLight&>(*slide.light).StepAndBuildGlyphs(t);
+       }},
       {"FakeUndervater", [] { return new FakeUndervater; }, NoObjects},
       {"FakeLake2D", [] { return new FakeLake2D; }, NoObjects},
       {"DS_WaterRingLight (most cells)",
@@ -514,16 +521,17 @@ const std::vector<FrameRow>& FrameRows() {
          return light;
        },
        NoObjects, "the water's step and vertices",
-       [](DS_2D_Light& light, float) {
-         static_cast<DS_WaterRingLight&>(light).Grid().Step(D3DXVECTOR3(0.0f, 120.0f, 0.0f));
+       [](DS_SlideContainer& slide, float) {
+         static_cast<DS_WaterRingLight&>(*slide.light).Grid().Step(D3DXVECTOR3(0.0f, 120.0f, 0.0f));
        }},
       {"13 sprite emitters", nullptr, ObjectsFrom([] {
          std::vector<DS_ABObj_Constructor*> items;
          for (DS_BaseSpriteProp* item : ThirteenEmitters()) items.push_back(item);
          return items;
-       })},
-      {"3 butterflies and a clock", nullptr, OnlyObjects(false)},
-      {"40 falling leaves", nullptr, OnlyObjects(true)},
+       }),
+       "the emitters' updates", UpdateObjects},
+      {"3 butterflies and a clock", nullptr, OnlyObjects(false), "the objects' updates", UpdateObjects},
+      {"40 falling leaves", nullptr, OnlyObjects(true), "the leaves' updates", UpdateObjects},
       {"DS_BackgroundCopy", nullptr, OneBrush<DS_BackgroundCopy>()},
       {"DS_WavesFX", nullptr, OneBrush<DS_WavesFX>()},
       {"DS_LightFX", nullptr, OneBrush<DS_LightFX>()},
@@ -615,8 +623,8 @@ FrameFigures MeasureFrameRow(const FrameRow& row, const FrameRow& plainRow, IDir
   figures.screens = double(pixels) / kCounted / (double(width) * double(height));
   if (row.ownWork && show.root) {
     FinishRendering(d);
-    DS_2D_Light& light = *show.root->slides[0]->light;
-    figures.own = ThreadCpuSecondsPerRun([&] { row.ownWork(light, t += 0.03f); }, 4 * kRounds * kFrames);
+    DS_SlideContainer& slide = *show.root->slides[0];
+    figures.own = ThreadCpuSecondsPerRun([&] { row.ownWork(slide, t += 0.03f); }, 4 * kRounds * kFrames);
   }
   show.Free();
   plain.Free();

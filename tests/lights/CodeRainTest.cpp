@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <set>
 
@@ -121,6 +122,61 @@ TEST(CodeRainSpawn, EachIdleColumnDrawsInTheOrderOfItsRun) {
       }
       EXPECT_LT(column.headRow, std::max(c.rows / 2, 1));
     }
+  }
+}
+
+TEST(CodeRainSpawn, RunsTakeTheirDrawsInTheOrderOfTheRun) {
+  // From the start of the sequence (41, 18467, 6334, 26500, 19169, 15724, ...), density 100
+  // (every idle column starts): per column the start check, the length, the two delay terms,
+  // the blank check, the start-row choice (start mode 2 only) and the row (when below the
+  // top); then the reshuffle check. Six columns of eight rows; (length, delay, head row).
+  struct Case {
+    int32_t startMode;
+    std::array<DS_CodeRainColumn, 6> columns;
+    int draws;
+  };
+  const Case cases[] = {
+      {0, {{{0, 4, -1}, {9, 5, -1}, {0, 3, -1}, {6, 4, -1}, {7, 5, -1}, {0, 4, -1}}}, 31},
+      {1, {{{0, 4, 0}, {0, 6, 1}, {0, 2, 2}, {0, 5, 1}, {0, 2, 3}, {0, 4, 0}}}, 37},
+      {2, {{{0, 4, -1}, {0, 6, 1}, {0, 1, 0}, {7, 5, -1}, {0, 3, -1}, {0, 6, 3}}}, 40},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.startMode);
+    auto grid = MakeGrid(6, 8, Layout(100, 0, 0, c.startMode, 5));
+    RandomDraws draws;  // restarts the sequence
+    SpawnColumns(*grid);
+    EXPECT_EQ(draws.Position(), c.draws);
+    for (size_t i = 0; i < 6; ++i) {
+      SCOPED_TRACE(i);
+      EXPECT_EQ(grid->columnStates[i].length, c.columns[i].length);
+      EXPECT_EQ(grid->columnStates[i].delay, c.columns[i].delay);
+      EXPECT_EQ(grid->columnStates[i].headRow, c.columns[i].headRow);
+    }
+  }
+}
+
+TEST(CodeRainAdvance, EachColumnDrawsItsGlyphItsCounterThenItsDelay) {
+  // One value drawn first, so the sequence goes on 18467, 6334, 26500, 19169, 15724, 11478,
+  // 29358, 26962, 24464. Column 0 writes at row 3: glyph 18467 % 12 + 1 = 12, counter
+  // 6334 % 2 + 1 = 1, and 26500 % 10 == 0 gives it a delay of 19169 % 5 + 15724 % 5 = 8.
+  // Column 1 scrolls: glyph 11478 % 12 + 1 = 7, no counter. Column 2 writes a blank. Column 3
+  // waits. Each then checks for a delay once.
+  auto grid = MakeGrid(4, 8, Layout(20, 0, 0, 0, 12));
+  grid->columnStates = {{2, 0, 3}, {3, 0, -1}, {0, 0, 4}, {2, 2, 1}};
+  grid->Cell(2, 4) = MakeCell(5, 0);
+  RandomDraws draws;  // restarts the sequence
+  ds_rand();
+  AdvanceColumns(*grid, false);
+  EXPECT_EQ(draws.Position(), 1 + 9);
+  EXPECT_EQ(grid->Cell(0, 3), MakeCell(12, 1, kPending));
+  EXPECT_EQ(grid->Cell(1, 0), MakeCell(7, 0, kPending));
+  EXPECT_EQ(Glyph(grid->Cell(2, 4)), 0u);
+  const DS_CodeRainColumn expected[] = {{1, 8, 4}, {2, 0, -1}, {0, 0, 5}, {2, 1, 1}};
+  for (size_t i = 0; i < 4; ++i) {
+    SCOPED_TRACE(i);
+    EXPECT_EQ(grid->columnStates[i].length, expected[i].length);
+    EXPECT_EQ(grid->columnStates[i].delay, expected[i].delay);
+    EXPECT_EQ(grid->columnStates[i].headRow, expected[i].headRow);
   }
 }
 

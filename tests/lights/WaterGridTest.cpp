@@ -114,6 +114,23 @@ TEST(WaterGrid, ADropOnA4x4GridLandsOnAnInteriorCell) {
   EXPECT_EQ(centres, (std::set<std::pair<uint32_t, uint32_t>>{{1, 1}, {2, 1}, {1, 2}, {2, 2}}));
 }
 
+TEST(WaterGrid, ADropDrawsItsColumnBeforeItsRow) {
+  // 10 x 4 cells: from the start of the sequence (41, 18467) the column is 41 % 8 + 1 = 2 and
+  // the row 18467 % 2 + 1 = 2; the other order would give column 4.
+  TestDevice device(64, 64);
+  ASSERT_TRUE(device.Ok());
+  DS_WaterGrid grid;
+  grid.Resize(30, 12, 1.0f, 10.0f / 128.0f);
+  ASSERT_EQ(grid.Columns(), 10u);
+  ASSERT_EQ(grid.Rows(), 4u);
+  RandomDraws draws;  // restarts the sequence
+  grid.AddRandomDrop();
+  EXPECT_EQ(draws.Position(), 2);
+  EXPECT_FLOAT_EQ(grid.Cell(2, 2).velocity, -grid.dropStrength * 0.25f);
+  EXPECT_FLOAT_EQ(grid.Cell(3, 1).velocity, -grid.dropStrength * 0.0625f);
+  EXPECT_EQ(grid.Cell(4, 2).velocity, 0.0f);
+}
+
 TEST(WaterGrid, AGridWithoutInteriorCellsTakesNoDropAndDrawsNothing) {
   TestDevice device(64, 64);
   ASSERT_TRUE(device.Ok());
