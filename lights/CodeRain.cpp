@@ -29,8 +29,8 @@ std::unique_ptr<DS_CodeRainGrid> CreateCodeRainGrid(const DS_CodeRainLayout& lay
 void ShuffleMutatingCells(DS_CodeRainGrid& grid) {
   for (uint32_t& cell : grid.cells) cell &= ~kMutating;
   for (int32_t i = 0; i < grid.mutatingCount - 1; ++i) {
-    const int32_t x = ds_rand() % grid.columns;
-    const int32_t y = ds_rand() % grid.rows;
+    const int32_t x = rand() % grid.columns;
+    const int32_t y = rand() % grid.rows;
     grid.Cell(x, y) |= kMutating;
   }
 }
@@ -50,7 +50,7 @@ void WriteColumnHead(DS_CodeRainGrid& grid, int32_t headRow, uint32_t glyph, int
   }
   uint32_t& target = grid.Cell(column, headRow < 0 ? 0 : headRow);
   target = WithGlyph(target, glyph) | kPending;
-  if (glyph != 0) target = WithFade(target, headRow >= 0 ? ds_rand() % 2 + 1 : 0);
+  if (glyph != 0) target = WithFade(target, headRow >= 0 ? rand() % 2 + 1 : 0);
 }
 
 void AdvanceColumns(DS_CodeRainGrid& grid, bool full) {
@@ -60,7 +60,7 @@ void AdvanceColumns(DS_CodeRainGrid& grid, bool full) {
       --column.delay;
     } else {
       if (column.length > 0) {
-        const uint32_t glyph = full ? 0u : uint32_t(ds_rand() % grid.glyphCount + 1);
+        const uint32_t glyph = full ? 0u : uint32_t(rand() % grid.glyphCount + 1);
         WriteColumnHead(grid, column.headRow, glyph, i);
         --column.length;
       } else {
@@ -68,7 +68,7 @@ void AdvanceColumns(DS_CodeRainGrid& grid, bool full) {
       }
       if (column.headRow >= 0) ++column.headRow;
     }
-    if (ds_rand() % 10 == 0) column.delay = ds_rand() % 5 + ds_rand() % 5;
+    if (rand() % 10 == 0) column.delay = rand() % 5 + rand() % 5;
   }
 }
 
@@ -87,27 +87,27 @@ int32_t SpawnDivisorForDensity(const DS_CodeRainGrid& grid) {
 void SpawnColumns(DS_CodeRainGrid& grid) {
   // A grid of one column has no room for sparkles (their count would divide by zero).
   if (grid.sparklesOn && grid.columns / 2 > 0) {
-    const int32_t n = (ds_rand() % ((grid.columns / 2) * 10)) / 10 - 1;
+    const int32_t n = (rand() % ((grid.columns / 2) * 10)) / 10 - 1;
     for (int32_t i = 0; i < n; ++i) {
-      const int32_t x = ds_rand() % grid.columns;
-      const int32_t y = ds_rand() % grid.rows;
+      const int32_t x = rand() % grid.columns;
+      const int32_t y = rand() % grid.rows;
       uint32_t& cell = grid.Cell(x, y);
-      if (Glyph(cell) != 0 && Fade(cell) == 0) cell = WithFade(cell, ds_rand() % 20) | kPending;
+      if (Glyph(cell) != 0 && Fade(cell) == 0) cell = WithFade(cell, rand() % 20) | kPending;
     }
   }
   for (int32_t i = 0; i < grid.columns; ++i) {
     DS_CodeRainColumn& column = grid.columnStates[size_t(i)];
     if (column.length > 0) continue;
     const int32_t k = SpawnDivisorForDensity(grid);
-    if (ds_rand() % k != 0) continue;
-    column.length = ds_rand() % grid.rows + 3;
-    column.delay = ds_rand() % 5 + ds_rand() % 5;
-    if (ds_rand() % 4 != 0) column.length = 0;  // three runs in four are blank runs that erase
-    const int32_t choice = grid.eitherFlag && grid.randomRowFlag ? (ds_rand() & 1) : grid.randomRowFlag;
+    if (rand() % k != 0) continue;
+    column.length = rand() % grid.rows + 3;
+    column.delay = rand() % 5 + rand() % 5;
+    if (rand() % 4 != 0) column.length = 0;  // three runs in four are blank runs that erase
+    const int32_t choice = grid.eitherFlag && grid.randomRowFlag ? (rand() & 1) : grid.randomRowFlag;
     // A grid of one row has no upper half to start in: such runs start at the top.
-    column.headRow = choice != 0 && grid.rows / 2 > 0 ? ds_rand() % (grid.rows / 2) : -1;
+    column.headRow = choice != 0 && grid.rows / 2 > 0 ? rand() % (grid.rows / 2) : -1;
   }
-  if (ds_rand() % 500 == 0) ShuffleMutatingCells(grid);
+  if (rand() % 500 == 0) ShuffleMutatingCells(grid);
 }
 
 bool NextVisibleGlyph(DS_CodeRainCursor& cursor, DS_CodeRainGlyph& glyph) {
@@ -148,7 +148,7 @@ bool NextVisibleGlyph(DS_CodeRainCursor& cursor, DS_CodeRainGlyph& glyph) {
           if (fade + 1 == 0) cell = WithGlyph(cell, 0);
         }
       }
-      if ((cell & kMutating) && Glyph(cell) != 0) cell = WithGlyph(cell, uint32_t(ds_rand() % grid.glyphCount)) | kPending;
+      if ((cell & kMutating) && Glyph(cell) != 0) cell = WithGlyph(cell, uint32_t(rand() % grid.glyphCount)) | kPending;
       if (found) return true;
     }
   }

@@ -2,7 +2,7 @@
 // The code rain behind the matrix-code light: a grid of glyph cells over the picture in
 // which runs of random glyphs travel down the columns, some cells keep changing their
 // glyph, bright heads fade to the trail colour and random glyphs flash. It advances one
-// step per drawn frame and knows nothing of time. Every random number comes from ds_rand,
+// step per drawn frame and knows nothing of time. Every random number comes from rand,
 // so the order of the draws below is part of the animation: every run shows the same rain.
 #include <cstdint>
 #include <memory>

@@ -146,8 +146,8 @@ HRESULT DS_WaterGrid::CreateBuffers() {
 void DS_WaterGrid::AddRandomDrop() {
   // No interior cell, no drop: the remainder would be taken by 0, or land outside the grid.
   if (columns_ <= 2 || rows_ <= 2) return;
-  const uint32_t x = uint32_t(ds_rand()) % (columns_ - 2) + 1;
-  const uint32_t y = uint32_t(ds_rand()) % (rows_ - 2) + 1;
+  const uint32_t x = uint32_t(rand()) % (columns_ - 2) + 1;
+  const uint32_t y = uint32_t(rand()) % (rows_ - 2) + 1;
   AddDropAt(x, y);
 }
 

@@ -20,7 +20,7 @@
 struct DS_Sprite;
 
 // r(): one draw of the animation generator scaled to [0, 1].
-inline float RandomUnit() { return float(ds_rand() / 32767.0); }
+inline float RandomUnit() { return float(rand() / 32767.0); }
 // A point or direction through a transform (w divided out).
 inline D3DXVECTOR3 TransformCoord(const D3DXVECTOR3& v, const D3DXMATRIX& m) {
   D3DXVECTOR3 out;

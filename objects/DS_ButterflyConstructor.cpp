@@ -180,7 +180,7 @@ void AC_Butterfly::KeepInsideRect() {
 
 void AC_Butterfly::ChooseFlightMode(float clock) {
   if (flightMode == wantedMode && clock - lastRetargetTime > 0.25f) {
-    switch (ds_rand() % 5) {
+    switch (rand() % 5) {
       case 0:  // climb
         wantedMode = kFullBeat;
         verticalSpeed.SetTarget(RandomFloat(-190.0f, 0.0f), 0.0f);
@@ -195,7 +195,7 @@ void AC_Butterfly::ChooseFlightMode(float clock) {
         break;
       default:  // turn round, or a little, once the last turn is done
         if (flightMode == kFullBeat && heading.value == heading.target) {
-          const bool round = (ds_rand() & 1) == 0;
+          const bool round = (rand() & 1) == 0;
           const float rate = RandomFloat(50.0f, 350.0f);
           const float target = round ? RandomFloat(155.0f, 205.0f) : RandomFloat(-25.0f, 25.0f);
           heading.SetTarget(target, rate);

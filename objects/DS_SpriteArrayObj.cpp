@@ -142,7 +142,7 @@ void DS_SpriteArrayObj::OnCountChanged(unsigned int n) {
     sprite->Init(*emitter_);
     sprite->lastChange = 0.0f;
     sprite->alphaPhase = 1.0f;
-    sprite->alphaSpeed = emitter_->alphaSpeed * ((ds_rand() & 1) ? -1.0f : 1.0f);
+    sprite->alphaSpeed = emitter_->alphaSpeed * ((rand() & 1) ? -1.0f : 1.0f);
     sprite->UpdateColor(*emitter_);
     DS_Sprite& added = *sprite;
     sprites_.push_back(std::move(sprite));

@@ -61,7 +61,7 @@ void DS_GodRayConstructor::InitSprite(DS_Sprite& s) {
 void DS_GodRayConstructor::UpdateSprite(DS_Sprite& s) {
   if (clock - s.lastChange > 0.25f) {
     s.lastChange = clock;
-    if (ds_rand() & 1) s.velocity = D3DXVECTOR3(RandomUnit() * 20.0f - 10.0f, 0.0f, 0.0f);
+    if (rand() & 1) s.velocity = D3DXVECTOR3(RandomUnit() * 20.0f - 10.0f, 0.0f, 0.0f);
   }
   s.position.x += s.velocity.x * frameStep;
   s.position.y += s.velocity.y * frameStep;
@@ -86,7 +86,7 @@ void DS_LightingConstructor::InitSprite(DS_Sprite& s) {
   s.position = RandomPointInsideRect(s.halfWidth, s.halfHeight);  // the whole bolt inside
   D3DXMATRIX tilt;  // up to 22.5 degrees either way
   D3DXMatrixRotationZ(&tilt, float(RandomUnit() * double(0.78539819f) - double(0.39269909f)));
-  const float mirror = (ds_rand() & 1) ? -1.0f : 1.0f;
+  const float mirror = (rand() & 1) ? -1.0f : 1.0f;
   s.xAxis = TransformCoord(D3DXVECTOR3(mirror, 0.0f, 0.0f), tilt);
   s.yAxis = TransformCoord(D3DXVECTOR3(0.0f, 1.0f, 0.0f), tilt);
   s.alphaPhase = 0.0f;
@@ -97,7 +97,7 @@ void DS_LightingConstructor::UpdateSprite(DS_Sprite& s) {
     // Dark: a strike on an odd draw, at most once a clock unit.
     if (clock - s.lastChange > 1.0f) {
       s.lastChange = clock;
-      if (ds_rand() & 1) {
+      if (rand() & 1) {
         InitSprite(s);
         s.alphaPhase = 1.0f;
       }
@@ -107,7 +107,7 @@ void DS_LightingConstructor::UpdateSprite(DS_Sprite& s) {
     s.alphaPhase -= frameStep * 6.0f;
     if (clock - s.lastChange > 0.15f) {
       s.lastChange = clock;
-      if (ds_rand() & 1) s.alphaPhase = 1.0f;
+      if (rand() & 1) s.alphaPhase = 1.0f;
     }
   }
   if (s.alphaPhase < 0.0f) {

@@ -26,7 +26,7 @@ void DS_GrassConstructor::InitSprite(DS_Sprite& s) {
   s.position.y = BottomPixels() - s.halfHeight;  // standing on the area's bottom edge
   s.velocity.z = s.position.x;                   // the root
   s.velocity.y = RandomUnit() * float(kPi / 2.0);  // the blade's own phase
-  s.xAxis = (ds_rand() & 1) ? D3DXVECTOR3(-1.0f, 0.0f, 0.0f) : D3DXVECTOR3(1.0f, 0.0f, 0.0f);
+  s.xAxis = (rand() & 1) ? D3DXVECTOR3(-1.0f, 0.0f, 0.0f) : D3DXVECTOR3(1.0f, 0.0f, 0.0f);
 }
 
 void DS_GrassConstructor::UpdateSprite(DS_Sprite& s) {
@@ -171,7 +171,7 @@ uint32_t DS_DischargeConstructor::NextFrame(uint32_t index) {
   if (stripFrames < 2) return index;
   int32_t f = 0;
   do {
-    f = ds_rand() % int32_t(stripFrames);
+    f = rand() % int32_t(stripFrames);
   } while (uint32_t(f) == index);
   return uint32_t(f);
 }

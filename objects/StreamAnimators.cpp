@@ -15,7 +15,7 @@ float PictureWidth() { return float(g_virtualScreen->pictureWidth); }
 float PictureHeight() { return float(g_virtualScreen->pictureHeight); }
 
 // +1 for an even draw, -1 for an odd one.
-float RandomSign() { return (ds_rand() & 1) ? -1.0f : 1.0f; }
+float RandomSign() { return (rand() & 1) ? -1.0f : 1.0f; }
 
 D3DXVECTOR4 TurnedUnitX(float degrees) {
   const D3DXVECTOR4 unit(1.0f, 0.0f, 0.0f, 0.0f);
@@ -108,7 +108,7 @@ void DS_SreamAnim::Step() {
   const float bound = 100.0f / float(params->driftChange.Value());
   if ((t - lastLateralChange) * speedValue * 0.1f > bound) {
     lastLateralChange = t;
-    if (ds_rand() & 1) lateral = RandomFloat(-1.0f, 1.0f);
+    if (rand() & 1) lateral = RandomFloat(-1.0f, 1.0f);
   }
 }
 
@@ -125,7 +125,7 @@ DS_LeafTurn SpinTurn() {
 }
 
 DS_LeafTurn SwayTurn() {
-  const float k = float(ds_rand() % 2);
+  const float k = float(rand() % 2);
   const float sign = RandomSign();
   DS_LeafTurn turn;
   turn.rate = k * sign * (RandomFloat(0.0f, 4.0f) + 3.0f);

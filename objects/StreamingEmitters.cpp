@@ -135,7 +135,7 @@ void DS_FlowConstructor::UpdateSprite(DS_Sprite& s) {
   // A change rate of 0 gives an infinite interval: the factor never changes.
   if (1.0f / changeRate.scaledValue < clock - s.lastChange) {
     s.lastChange = clock;
-    if (ds_rand() & 1) s.velocity.z = RandomUnit() * 2.0f - 1.0f;
+    if (rand() & 1) s.velocity.z = RandomUnit() * 2.0f - 1.0f;
   }
 }
 

@@ -41,7 +41,7 @@ void DS_FishConstructor::UpdateSprite(DS_Sprite& s) {
   // Course changes are timed in application seconds, not on the speed-scaled clock.
   if (lastTime - s.lastChange > 1.0f) {
     s.lastChange = lastTime;
-    if (ds_rand() & 1) {
+    if (rand() & 1) {
       s.velocity.x = std::copysign(RandomFloat(-maxHorizontalSpeed, maxHorizontalSpeed), s.velocity.x);
       s.velocity.y = RandomFloat(-maxVerticalSpeed, maxVerticalSpeed);
       s.velocity.z = 0.0f;

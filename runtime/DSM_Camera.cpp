@@ -50,14 +50,14 @@ void DSM_Camera::Retarget(float c) {
   driftStartTime = c;
   driftStartX = driftTargetX;
   driftStartY = driftTargetY;
-  if (ds_rand() % 2 == 0) {
+  if (rand() % 2 == 0) {
     // Start and target are equal: the picture holds still for half a second.
     driftEndTime = float(double(c) + 0.5);
     return;
   }
-  driftTargetX = float(double(float(ds_rand() / 32767.0 * 2.0)) - 1.0);
-  driftTargetY = float(double(float(ds_rand() / 32767.0 * 2.0)) - 1.0);
-  driftEndTime = float(double(float(double(float(ds_rand() / 32767.0 * 2.0)) + 5.0)) + double(c));
+  driftTargetX = float(double(float(rand() / 32767.0 * 2.0)) - 1.0);
+  driftTargetY = float(double(float(rand() / 32767.0 * 2.0)) - 1.0);
+  driftEndTime = float(double(float(double(float(rand() / 32767.0 * 2.0)) + 5.0)) + double(c));
 }
 
 void DSM_Camera::CopyFrom(const DSM_Camera& other) {

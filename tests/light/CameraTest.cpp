@@ -18,7 +18,7 @@ float Unit(int r) { return float(r / 32767.0 * 2.0) - 1.0f; }
 class CameraTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ds_rand_restart();
+    srand(1);
     camera.enabled.Assign(1);
     camera.motionType.Value() = 1;  // what a slide's activation sets
   }

@@ -77,7 +77,7 @@ TEST(CodeRainSpawn, HighDensityStartsEveryIdleColumnAndNoRunStartsInABusyOne) {
   // Start mode 0: a run that starts takes head row -1 (a fresh column has head row 0).
   for (int32_t density : {20, 90, 100}) {
     SCOPED_TRACE(density);
-    ds_rand_restart();
+    srand(1);
     auto grid = MakeGrid(60, 10, Layout(density, 0, 0, 0, 5));
     grid->columnStates[7] = {4, 0, 3};  // busy
     SpawnColumns(*grid);
@@ -165,7 +165,7 @@ TEST(CodeRainAdvance, EachColumnDrawsItsGlyphItsCounterThenItsDelay) {
   grid->columnStates = {{2, 0, 3}, {3, 0, -1}, {0, 0, 4}, {2, 2, 1}};
   grid->Cell(2, 4) = MakeCell(5, 0);
   RandomDraws draws;  // restarts the sequence
-  ds_rand();
+  rand();
   AdvanceColumns(*grid, false);
   EXPECT_EQ(draws.Position(), 1 + 9);
   EXPECT_EQ(grid->Cell(0, 3), MakeCell(12, 1, kPending));
@@ -194,7 +194,7 @@ TEST(CodeRainSpawn, SparklesNeedTwoColumns) {
 }
 
 TEST(CodeRainSpawn, ASparkleBrightensOnlySteadyGlyphs) {
-  ds_rand_restart();
+  srand(1);
   auto grid = MakeGrid(2, 1, Layout(1, 0, 1, 0, 5));
   for (DS_CodeRainColumn& c : grid->columnStates) c.length = 1;
   // Many steps: the sparkle count is (rand % 10) / 10 - 1 with one column pair, so never
@@ -382,7 +382,7 @@ TEST(CodeRainWalk, AMutatingGlyphThatDrawsZeroEmptiesTheCell) {
 
 TEST(CodeRainRun, KeepsItsInvariantsOverManySteps) {
   constexpr int32_t kGlyphs = 12;
-  ds_rand_restart();
+  srand(1);
   DS_CodeRainCursor cursor;
   cursor.grid = MakeGrid(30, 20, Layout(50, 20, 1, 2, kGlyphs));
   DS_CodeRainGrid& grid = *cursor.grid;

@@ -32,7 +32,7 @@ class LightTest : public ::testing::Test {
 
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    ds_rand_restart();  // every case sees the same rain and the same drops
+    srand(1);  // every case sees the same rain and the same drops
   }
 
   // A picture the document carries, as a BMP of w x h whose pixel (x, y) is rgb(x, y).

@@ -11,19 +11,19 @@ class RandomDraws {
   // Restarts the sequence; positions count from here.
   RandomDraws() {
     static const std::vector<int> sequence = [] {
-      ds_rand_restart();
+      srand(1);
       std::vector<int> values(kLength);
-      for (int& v : values) v = ds_rand();
+      for (int& v : values) v = rand();
       return values;
     }();
     sequence_ = &sequence;
-    ds_rand_restart();
+    srand(1);
   }
 
   // The values drawn since the restart (before this call); draws four more to find out.
   int Position() const {
     int next[kProbe];
-    for (int& v : next) v = ds_rand();
+    for (int& v : next) v = rand();
     const std::vector<int>& s = *sequence_;
     for (size_t k = 0; k + kProbe <= s.size(); ++k) {
       bool same = true;

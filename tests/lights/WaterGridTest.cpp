@@ -173,7 +173,7 @@ TEST(WaterGrid, PropagationKeepsTheVolumeAndTheBorderStill) {
   DS_WaterGrid grid;
   grid.Resize(40, 30, 1.0f, 48.0f / 128.0f);
   ASSERT_EQ(grid.Columns(), 48u);
-  ds_rand_restart();
+  srand(1);
   for (int i = 0; i < 5; ++i) grid.AddRandomDrop();
   double largest = 0.0;
   for (int pass = 0; pass < 200; ++pass) {

@@ -14,7 +14,7 @@ class EmitterFixture : public ::testing::Test {
     saved_ = *g_virtualScreen;
     g_virtualScreen->pictureWidth = 800;
     g_virtualScreen->pictureHeight = 600;
-    ds_rand_restart();
+    srand(1);
   }
   void TearDown() override { *g_virtualScreen = saved_; }
 

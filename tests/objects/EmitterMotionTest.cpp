@@ -29,7 +29,7 @@ class EmitterMotion : public EmitterFixture {
   // emitter's InitSprite starts at draw 2.
   DS_SpriteArrayObj& Make(DS_BaseSpriteProp& item) {
     PlaceInLowerMiddle(item);
-    ds_rand_restart();
+    srand(1);
     array_ = std::make_unique<DS_SpriteArrayObj>(item.Clone());
     return *array_;
   }
@@ -268,7 +268,7 @@ TEST_F(EmitterMotion, FlowsMoveAlongTheirDirection) {
     item.direction.Assign(c.direction);
     item.flowSpeed = 100.0f;
     item.leftFraction = 0.0f, item.rightFraction = 1.0f, item.topFraction = 0.0f, item.bottomFraction = 1.0f;
-    ds_rand_restart();
+    srand(1);
     DS_SpriteArrayObj array(item.Clone());
     DS_Sprite& s = *array.Sprites().front();
     s.position = D3DXVECTOR3(400, 300, 0);
@@ -287,7 +287,7 @@ TEST_F(EmitterMotion, FlowsReEnterAWholePictureAndBounceInsideASmallerArea) {
   item.count.Assign(10);
   item.speed.Assign(200);
   item.rightFraction = 1.0f, item.leftFraction = 0.0f, item.topFraction = 0.0f, item.bottomFraction = 1.0f;
-  ds_rand_restart();
+  srand(1);
   array_ = std::make_unique<DS_SpriteArrayObj>(item.Clone());
   DS_Sprite& s = First();
   s.position = D3DXVECTOR3(800 + 17, 100, 0);
@@ -310,7 +310,7 @@ TEST_F(EmitterMotion, FlowsReEnterAWholePictureAndBounceInsideASmallerArea) {
   down.direction.Assign(270);
   down.flowSpeed = 100.0f;
   down.topFraction = 0.5f;
-  ds_rand_restart();
+  srand(1);
   DS_SpriteArrayObj lower(down.Clone());
   DS_Sprite& d = *lower.Sprites().front();
   d.position = D3DXVECTOR3(400, 580, 0);

@@ -38,7 +38,7 @@ TEST_F(Butterfly, EachInstanceDrawsItsPointAndThenItsHeading) {
   item.count.Assign(3);
   std::unique_ptr<DS_3DObjArray> object(static_cast<DS_3DObjArray*>(item.CreateObject()));
 
-  ds_rand_restart();
+  srand(1);
   for (const DS_FrameTree& root : object->Instances()) {
     const float x = RandomFloat(200.0f, 600.0f);
     const float y = RandomFloat(150.0f, 450.0f);
@@ -206,7 +206,7 @@ TEST_F(Butterfly, WingsBeatBetweenTheirBoundsAndFoldUpWhileGliding) {
 TEST_F(Butterfly, DecisionsComeAtMostEveryQuarterSecondOfItsClockAndNoneAtSpeedZero) {
   for (unsigned speed : {50u, 100u, 0u}) {
     SCOPED_TRACE(speed);
-    ds_rand_restart();
+    srand(1);
     DS_ButterflyConstructor item;
     PlaceInMiddle(item);
     item.speed.Assign(speed);
@@ -221,10 +221,10 @@ TEST_F(Butterfly, DecisionsComeAtMostEveryQuarterSecondOfItsClockAndNoneAtSpeedZ
     if (speed == 0) {
       EXPECT_TRUE(decisions.empty());
       // Nothing drawn after the start: the generator is where three start draws left it.
-      const int next = ds_rand();
-      ds_rand_restart();
-      for (int i = 0; i < 3; ++i) ds_rand();
-      EXPECT_EQ(next, ds_rand());
+      const int next = rand();
+      srand(1);
+      for (int i = 0; i < 3; ++i) rand();
+      EXPECT_EQ(next, rand());
     } else {
       EXPECT_GT(decisions.size(), size_t(12 * speed / 50 / 2)) << "too few decisions in 12 s";
     }
@@ -233,11 +233,11 @@ TEST_F(Butterfly, DecisionsComeAtMostEveryQuarterSecondOfItsClockAndNoneAtSpeedZ
 
 // The generator restarted and moved on to just before its next draw that leaves k modulo 5.
 void RestartBeforeDecision(int k) {
-  ds_rand_restart();
+  srand(1);
   int skip = 0;
-  while (ds_rand() % 5 != k) ++skip;
-  ds_rand_restart();
-  for (int i = 0; i < skip; ++i) ds_rand();
+  while (rand() % 5 != k) ++skip;
+  srand(1);
+  for (int i = 0; i < skip; ++i) rand();
 }
 
 TEST_F(Butterfly, ADecisionDrawsItsChoiceAndThenItsValuesInOrder) {
@@ -255,10 +255,10 @@ TEST_F(Butterfly, ADecisionDrawsItsChoiceAndThenItsValuesInOrder) {
     b.heading = {90, c.headingOnTarget ? 90.0f : 120.0f, 350};
     RestartBeforeDecision(c.k);
     b.ChooseFlightMode(0.3f);
-    const int next = ds_rand();
+    const int next = rand();
 
     RestartBeforeDecision(c.k);
-    ASSERT_EQ(ds_rand() % 5, c.k);
+    ASSERT_EQ(rand() % 5, c.k);
     EXPECT_EQ(b.lastRetargetTime, 0.3f);
     switch (c.k) {
       case 0:  // climb
@@ -277,7 +277,7 @@ TEST_F(Butterfly, ADecisionDrawsItsChoiceAndThenItsValuesInOrder) {
         break;
       default:
         if (c.headingOnTarget) {
-          const bool round = ds_rand() % 2 == 0;
+          const bool round = rand() % 2 == 0;
           const float rate = RandomFloat(50, 350);
           const float target = round ? RandomFloat(155, 205) : RandomFloat(-25, 25);
           EXPECT_EQ(b.heading.target, target);
@@ -289,16 +289,16 @@ TEST_F(Butterfly, ADecisionDrawsItsChoiceAndThenItsValuesInOrder) {
         EXPECT_EQ(b.forwardSpeed.target, 50.0f);
         break;
     }
-    EXPECT_EQ(next, ds_rand()) << "more or fewer draws than the decision makes";
+    EXPECT_EQ(next, rand()) << "more or fewer draws than the decision makes";
   }
 
   // A quarter of a second exactly is not yet more than a quarter: nothing is drawn.
   Still s;
   s.flight().lastRetargetTime = 1.0f;
-  ds_rand_restart();
+  srand(1);
   s.flight().ChooseFlightMode(1.25f);
   EXPECT_EQ(s.flight().lastRetargetTime, 1.0f);
-  EXPECT_EQ(ds_rand(), 41);
+  EXPECT_EQ(rand(), 41);
 }
 
 TEST_F(Butterfly, APendingChangeOfFlightModeWaitsForTheWingsAndBlocksDecisions) {
@@ -326,16 +326,16 @@ TEST_F(Butterfly, APendingChangeOfFlightModeWaitsForTheWingsAndBlocksDecisions) 
     b.wingAngle = c.wingAngle;
     b.wingRate = 100;
     b.forwardSpeed = {c.forward, c.forward, 350};
-    ds_rand_restart();
+    srand(1);
     b.ChooseFlightMode(10.0f);
-    const int next = ds_rand();
+    const int next = rand();
 
-    ds_rand_restart();
+    srand(1);
     EXPECT_EQ(b.lastRetargetTime, 0.0f) << "a decision was taken";
     EXPECT_EQ(b.flightMode, c.newMode);
     EXPECT_EQ(b.wingUpperBound, c.upperBound);
     EXPECT_EQ(b.wingRate, c.drawsRate ? RandomFloat(-160, c.forward / 3 - 50) : c.wingRate);
-    EXPECT_EQ(next, ds_rand());
+    EXPECT_EQ(next, rand());
   }
 }
 
@@ -348,7 +348,7 @@ TEST_F(Butterfly, ButterfliesStayNearTheirRectangle) {
   } cases[] = {{1.0f / 30.0f, 120.0f}, {0.2f, 260.0f}};
   for (const auto& [step, margin] : cases) {
     SCOPED_TRACE(step);
-    ds_rand_restart();
+    srand(1);
     DS_ButterflyConstructor item;
     PlaceInMiddle(item);
     item.count.Assign(6);

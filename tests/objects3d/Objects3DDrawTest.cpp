@@ -36,7 +36,7 @@ class Objects3DDraw : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(device.Ok());
-    ds_rand_restart();
+    srand(1);
     picture = manager.CreateImageLinkFromRecord(RecordWithBytes(SolidBmp(kSize, kSize, 0x000000), L"black.bmp"));
     light.PictureLink().SetKey(picture->Key());
     light.CreateDeviceResources();

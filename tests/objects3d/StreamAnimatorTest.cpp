@@ -54,27 +54,27 @@ TEST_F(StreamAnimator, DirectionAndPerpendicularTurnCounterClockwiseOnTheScreen)
 TEST_F(StreamAnimator, ALeafDrawsSixteenNumbersInItsOrder) {
   DS_StreamParams p;
   const DS_LeafFallAnim leaf(&p);
-  const int next = ds_rand();
+  const int next = rand();
 
-  ds_rand_restart();
+  srand(1);
   EXPECT_FLOAT_EQ(leaf.position._41, RandomFloat(0, 800));
   EXPECT_FLOAT_EQ(leaf.position._42, RandomFloat(0, 600));
   EXPECT_FLOAT_EQ(leaf.lateral, RandomFloat(-1, 1));
   EXPECT_FLOAT_EQ(leaf.speedFactor, RandomFloat(0.07f, 0.13f));
   for (const DS_LeafTurn* spin : {&leaf.spin1, &leaf.spin2, &leaf.spin3}) {
-    const float sign = (ds_rand() & 1) ? -1.0f : 1.0f;
+    const float sign = (rand() & 1) ? -1.0f : 1.0f;
     EXPECT_FLOAT_EQ(spin->rate, sign * (RandomFloat(0, 3) + 7));
     EXPECT_EQ(spin->angle, spin->rate);
     EXPECT_GE(std::fabs(spin->rate), 7.0f);
     EXPECT_LE(std::fabs(spin->rate), 10.0f);
   }
   for (const DS_LeafTurn* sway : {&leaf.sway1, &leaf.sway2}) {
-    const float k = float(ds_rand() % 2);
-    const float sign = (ds_rand() & 1) ? -1.0f : 1.0f;
+    const float k = float(rand() % 2);
+    const float sign = (rand() & 1) ? -1.0f : 1.0f;
     EXPECT_FLOAT_EQ(sway->rate, k * sign * (RandomFloat(0, 4) + 3));
     EXPECT_EQ(sway->angle, sway->rate);
   }
-  EXPECT_EQ(ds_rand(), next) << "the leaf drew more or fewer than 16 numbers";
+  EXPECT_EQ(rand(), next) << "the leaf drew more or fewer than 16 numbers";
 }
 
 TEST_F(StreamAnimator, LeavesStreamAlongTheDirectionAtSpeedTimesTheirFactor) {
@@ -122,13 +122,13 @@ TEST_F(StreamAnimator, ALeafHalfItsSizeOutsideReentersAtTheOppositeEdgeWithoutMo
     g_streamAnimTime = 0.0f;
     DS_SreamAnim a(&p);
     a.position._41 = c.x, a.position._42 = c.y;
-    ds_rand_restart();
+    srand(1);
     StepTo(a, 0.1f);
     if (!c.wraps) {
       EXPECT_GT(std::fabs(X(a) - c.x) + std::fabs(Y(a) - c.y), 17.0f) << "did not move";
       continue;
     }
-    ds_rand_restart();
+    srand(1);
     const float drawn = RandomFloat(0.0f, std::isnan(c.newX) ? 800.0f : 600.0f);
     EXPECT_FLOAT_EQ(X(a), std::isnan(c.newX) ? drawn : c.newX);
     EXPECT_FLOAT_EQ(Y(a), std::isnan(c.newY) ? drawn : c.newY);
@@ -168,7 +168,7 @@ TEST_F(StreamAnimator, TheWanderFollowsDriftAndItsChangeRate) {
   // Drift change 0: never a new lateral factor, and nothing drawn for it (the leaf is put
   // back in the middle before each step, so it never wraps).
   {
-    ds_rand_restart();
+    srand(1);
     DS_StreamParams p;
     p.drift.Assign(50);
     DS_SreamAnim a(&p);
@@ -179,10 +179,10 @@ TEST_F(StreamAnimator, TheWanderFollowsDriftAndItsChangeRate) {
     }
     EXPECT_EQ(a.lateral, lateral);
     EXPECT_EQ(a.lastLateralChange, 0.0f);
-    const int next = ds_rand();
-    ds_rand_restart();
-    for (int i = 0; i < 4; ++i) ds_rand();
-    EXPECT_EQ(ds_rand(), next);
+    const int next = rand();
+    srand(1);
+    for (int i = 0; i < 4; ++i) rand();
+    EXPECT_EQ(rand(), next);
   }
 
   // Drift change 3 at speed 10: a change is due once (t - last) x 10 x 0.1 passes
@@ -199,17 +199,17 @@ TEST_F(StreamAnimator, TheWanderFollowsDriftAndItsChangeRate) {
     StepTo(a, 33.2f);
     EXPECT_EQ(a.lastLateralChange, 0.0f);
     const float lateral = a.lateral;
-    ds_rand_restart();
-    for (int i = 0; i < skip; ++i) ds_rand();
+    srand(1);
+    for (int i = 0; i < skip; ++i) rand();
     StepTo(a, 33.4f);
-    const int next = ds_rand();
+    const int next = rand();
     EXPECT_EQ(a.lastLateralChange, 33.4f);
 
-    ds_rand_restart();
-    for (int i = 0; i < skip; ++i) ds_rand();
-    ASSERT_EQ(ds_rand() % 2 == 1, changes);
+    srand(1);
+    for (int i = 0; i < skip; ++i) rand();
+    ASSERT_EQ(rand() % 2 == 1, changes);
     EXPECT_EQ(a.lateral, changes ? RandomFloat(-1, 1) : lateral);
-    EXPECT_EQ(next, ds_rand());
+    EXPECT_EQ(next, rand());
   }
 }
 
