@@ -69,6 +69,8 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   virtual void Resize(int32_t width, int32_t height);
   virtual void SetPicturePosition(int32_t mode);
   virtual bool IsCameraDrifting();
+  // The picture position this light was given (SetPicturePosition).
+  int32_t PicturePositionMode() const { return picturePositionMode_; }
   // The slide's fader: an alpha-blended screen quad.
   virtual void DrawScreenQuad(DS_SimpleMesh<DX_V::SC>& quad);
   virtual void BeginSceneCapture();

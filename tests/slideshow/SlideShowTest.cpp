@@ -8,6 +8,7 @@
 
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_SlideShow_Light.h"
+#include "runtime/DS_View2D.h"
 #include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
 #include "tests/support/RecordBytes.h"
@@ -149,6 +150,40 @@ TEST_F(SlideTiming, TwoSlidesFadeOutSwitchAndFadeIn) {
   EXPECT_EQ(At(112.125f), 2);
   EXPECT_FLOAT_EQ(show_.Fade(), 0.0f);
   EXPECT_EQ(At(123.25f), 1);  // and back
+}
+
+// A light that leaves the view in fit mode whenever it resizes, as the glass ball does.
+class FitLeavingLight : public DS_2D_Light {
+ public:
+  void Resize(int32_t w, int32_t h) override {
+    DS_2D_Light::Resize(w, h);
+    g_view2D->mode = 1;
+  }
+};
+
+// The picture position chosen for the show stays with each slide's light, whatever the
+// light shown before did to the view.
+TEST(SlideShow, EachSlideResizesWithItsOwnPicturePosition) {
+  TestDevice device(64, 48);
+  DS_SlideShow_Light show;
+  for (DS_2D_Light* light : {static_cast<DS_2D_Light*>(new FitLeavingLight), new DS_2D_Light}) {
+    auto* slide = new DS_SlideContainer;
+    slide->light = DS_SharedPtr<DS_2D_Light>(light);
+    slide->fadeIn.Assign(1);
+    slide->showTime.Assign(2);
+    slide->fadeOut.Assign(1);
+    show.slides.emplace_back(slide);
+  }
+  show.SetPicturePosition(2);
+  show.Update(0.0f);
+  EXPECT_EQ(g_view2D->mode, 1);  // the first light's own doing
+  show.Update(5.0f);
+  ASSERT_EQ(show.Current(), show.slides[1].Get());
+  EXPECT_EQ(g_view2D->mode, 2);
+  show.Update(10.0f);
+  show.Update(14.5f);
+  ASSERT_EQ(show.Current(), show.slides[1].Get());
+  EXPECT_EQ(g_view2D->mode, 2);
 }
 
 TEST_F(SlideTiming, ThreeSlidesCycleInOrder) {
