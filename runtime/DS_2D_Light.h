@@ -69,8 +69,6 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   virtual void Resize(int32_t width, int32_t height);
   virtual void SetPicturePosition(int32_t mode);
   virtual bool IsCameraDrifting();
-  // The picture position this light was given (SetPicturePosition).
-  int32_t PicturePositionMode() const { return picturePositionMode_; }
   // The slide's fader: an alpha-blended screen quad.
   virtual void DrawScreenQuad(DS_SimpleMesh<DX_V::SC>& quad);
   virtual void BeginSceneCapture();
@@ -104,6 +102,7 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   DSM_Camera& Camera() { return camera_; }
   DS_RenderTargetPair& CaptureTargets() { return captureTargets_; }
   int32_t Width() const { return width_; }
+  int32_t PicturePositionMode() const { return picturePositionMode_; }
   int32_t Height() const { return height_; }
 
  protected:
