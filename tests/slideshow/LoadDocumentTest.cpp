@@ -122,7 +122,7 @@ Bytes DocumentWithItems(int unregisteredItems) {
 }
 
 class LoadDocumentTest : public testing::Test {
- protected:
+ public:
   void SetUp() override {
     RegisterDocumentReaders();
     ASSERT_TRUE(device_.Ok());
@@ -343,14 +343,13 @@ TEST_F(LoadDocumentTest, EveryInflatedValueOfADocumentOfEveryClassLoadsOrFails) 
 }
 
 // Seeded byte flips and inflated values anywhere, each copy that loads acquired and drawn
-// slide by slide.
-TEST_F(LoadDocumentTest, FlippedCopiesOfADocumentOfEveryClassAcquireAndDrawOrFail) {
-  const Bytes& document = everyClass_;
-  std::mt19937 random(20261211);
+// slide by slide; how many loaded.
+int AcquireDamagedCopies(LoadDocumentTest& test, const Bytes& document, uint32_t seed, int copies) {
+  std::mt19937 random(seed);
   std::uniform_int_distribution<size_t> anywhere(0, document.size() - 4);
   const uint32_t inflated[] = {0x7FFFFFFF, 0xFFFFFFFF, 0x40000000, 0x00FFFFFF, 0x80000000};
   int loaded = 0;
-  for (int i = 0; i < 120; ++i) {
+  for (int i = 0; i < copies; ++i) {
     Bytes copy = document;
     const size_t at = anywhere(random);
     if (i % 3 == 2) {
@@ -359,9 +358,21 @@ TEST_F(LoadDocumentTest, FlippedCopiesOfADocumentOfEveryClassAcquireAndDrawOrFai
     } else {
       copy[at] ^= uint8_t(1u << (random() % 8));
     }
-    loaded += AcquiresOrFailsCleanly(copy, "case " + std::to_string(i) + " at " + std::to_string(at)) ? 1 : 0;
+    loaded += test.AcquiresOrFailsCleanly(copy, "copy " + std::to_string(i) + " damaged at " + std::to_string(at)) ? 1 : 0;
   }
-  EXPECT_GT(loaded, 0);
+  return loaded;
+}
+
+TEST_F(LoadDocumentTest, DamagedCopiesOfADocumentOfEveryClassAcquireAndDrawOrFail) {
+  EXPECT_GT(AcquireDamagedCopies(*this, everyClass_, 20261211, 120), 0);
+}
+
+// The gallery, whose pictures, masks and effects are real: fewer copies, each costs more.
+TEST_F(LoadDocumentTest, DamagedCopiesOfTheGalleryAcquireAndDrawOrFail) {
+  const Bytes gallery = ReadFileBytes(TEVRANA_GALLERY_DOCUMENT);
+  ASSERT_GT(gallery.size(), 100000u);
+  EXPECT_TRUE(AcquiresOrFailsCleanly(gallery, "the gallery"));
+  EXPECT_GT(AcquireDamagedCopies(*this, gallery, 20261212, 30), 0);
 }
 
 }  // namespace
