@@ -364,7 +364,7 @@ int AcquireDamagedCopies(LoadDocumentTest& test, const Bytes& document, uint32_t
 }
 
 TEST_F(LoadDocumentTest, DamagedCopiesOfADocumentOfEveryClassAcquireAndDrawOrFail) {
-  EXPECT_GT(AcquireDamagedCopies(*this, everyClass_, 20261211, 120), 0);
+  EXPECT_GT(AcquireDamagedCopies(*this, everyClass_, 20261211, 60), 0);
 }
 
 // The gallery, whose pictures, masks and effects are real: fewer copies, each costs more.
@@ -372,7 +372,7 @@ TEST_F(LoadDocumentTest, DamagedCopiesOfTheGalleryAcquireAndDrawOrFail) {
   const Bytes gallery = ReadFileBytes(TEVRANA_GALLERY_DOCUMENT);
   ASSERT_GT(gallery.size(), 100000u);
   EXPECT_TRUE(AcquiresOrFailsCleanly(gallery, "the gallery"));
-  EXPECT_GT(AcquireDamagedCopies(*this, gallery, 20261212, 30), 0);
+  EXPECT_GT(AcquireDamagedCopies(*this, gallery, 20261212, 15), 0);
 }
 
 }  // namespace
