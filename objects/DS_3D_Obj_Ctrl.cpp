@@ -1,5 +1,7 @@
 #include "objects/DS_3D_Obj_Ctrl.h"
 
+#include <algorithm>
+
 #include <stdexcept>
 
 #include "document/DS_DocResManager.h"
@@ -104,6 +106,7 @@ DS_3DObjArray::~DS_3DObjArray() {
 }
 
 void DS_3DObjArray::OnCountChanged(unsigned int n) {
+  n = std::min(n, kMaxInstances);
   while (instances_.size() < n) instances_.push_back(object_->BuildFrames());
   while (instances_.size() > n) instances_.pop_front();
   object_->AttachParts(instances_, parts_);

@@ -99,8 +99,12 @@ class DS_3DObjArray : public DS_ABObj {
   bool TestPoint(float x, float y) override { return object_->HitTest(x, y); }
 
   // Appends instances or removes the oldest, then attaches the parts again (also when the
-  // number is unchanged).
+  // number is unchanged). At most kMaxInstances are built, whatever the count says.
   void OnCountChanged(unsigned int n);
+
+  // As many as a sprite emitter draws: a larger count only comes from a damaged document,
+  // and building it would not end.
+  static constexpr unsigned int kMaxInstances = 16383;
 
   DS_3D_Obj_Ctrl& Object() const { return *object_; }
   const std::list<DS_FrameTree>& Instances() const { return instances_; }

@@ -1,5 +1,7 @@
 #include "objects/DS_3D_in_2D_array.h"
 
+#include <algorithm>
+
 #include "document/DS_ResourceCache.h"
 #include "objects/FrameTree.h"
 #include "objects/LoadedMesh.h"
@@ -90,7 +92,8 @@ DS_3D_in_2D_array::DS_3D_in_2D_array(DS_3D_in_2D_array_Constructor* copy) : DS_A
 DS_3D_in_2D_array::~DS_3D_in_2D_array() { item_.reset(); }
 
 void DS_3D_in_2D_array::ResizeFrames() {
-  while (mesh_.children.size() < leaves_->count.Value()) {
+  const size_t count = std::min(leaves_->count.Value(), kMaxLeaves);
+  while (mesh_.children.size() < count) {
     DS_Frame* frame = mesh_.AddFrame();
     frame->animator = std::make_unique<DS_LeafFallAnim>(&leaves_->streamParams);
     frame->local._41 = -mesh_.boundingCentre.x;

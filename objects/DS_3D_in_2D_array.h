@@ -82,8 +82,13 @@ class DS_3D_in_2D_array : public DS_ABObj {
   void Update(float t) override;
   void SyncParams() override {}
 
-  // Adds leaves up to the item's count, each turning about the centre of the bounding sphere.
+  // Adds leaves up to the item's count (at most kMaxLeaves), each turning about the centre
+  // of the bounding sphere.
   void ResizeFrames();
+
+  // As many as a sprite emitter draws: a larger count only comes from a damaged document,
+  // and building it would not end.
+  static constexpr unsigned int kMaxLeaves = 16383;
 
   DS_FrameListMesh& Mesh() { return mesh_; }
   DS_3D_in_2D_array_Constructor& Leaves() const { return *leaves_; }

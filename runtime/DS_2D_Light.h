@@ -102,6 +102,7 @@ class DS_2D_Light : public DS_ABRender, public DS_IOF_Item {
   DSM_Camera& Camera() { return camera_; }
   DS_RenderTargetPair& CaptureTargets() { return captureTargets_; }
   int32_t Width() const { return width_; }
+  int32_t PicturePositionMode() const { return picturePositionMode_; }
   int32_t Height() const { return height_; }
 
  protected:

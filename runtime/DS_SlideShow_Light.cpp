@@ -15,6 +15,10 @@ DS_SlideShow_Light::~DS_SlideShow_Light() {
 void DS_SlideShow_Light::ActivateSlide() {
   DS_SlideContainer* slide = current.Get();
   if (!slide) return;
+  // The slide comes up in its own light's picture position: Resize keeps the shared view's
+  // mode, which the light before may have changed (the glass ball leaves fit mode behind for
+  // its backdrop, so every later slide lost the user's stretch or fill).
+  if (slide->light) g_view2D->mode = slide->light->PicturePositionMode();
   if (g_currentDevice) {
     ComRef<IDirect3DSurface9> backBuffer;
     D3DSURFACE_DESC desc{};

@@ -106,6 +106,19 @@ TEST_F(LeafFrames, TheObjectMakesTheCountOfLeavesOnceAtRandomPlaces) {
   }
 }
 
+// A count from a damaged document: the stored count stays, the leaves stop at the most a
+// scene shows.
+TEST_F(LeafFrames, ACountPastTheMostMakesTheMost) {
+  for (unsigned count : {DS_3D_in_2D_array::kMaxLeaves + 1, 0xFFFFFFFFu}) {
+    SCOPED_TRACE(count);
+    DS_3D_in_2D_array_Constructor item;
+    item.count.Assign(count);
+    std::unique_ptr<DS_3D_in_2D_array> object = Make(item);
+    EXPECT_EQ(object->Mesh().children.size(), size_t(DS_3D_in_2D_array::kMaxLeaves));
+    EXPECT_EQ(object->Leaves().count.Value(), count);
+  }
+}
+
 TEST_F(LeafFrames, EachObjectMovesItsLeavesWithTheTimeOfItsOwnUpdate) {
   DS_3D_in_2D_array_Constructor item;
   item.count.Assign(3);

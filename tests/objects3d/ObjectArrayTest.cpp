@@ -94,6 +94,19 @@ TEST_F(ObjectArray, CountZeroHasPartsWithoutFrames) {
   EXPECT_TRUE(object->Parts()[1].frames.empty());
 }
 
+// A count from a damaged document: the stored count stays, the instances stop at the most
+// a scene shows.
+TEST_F(ObjectArray, ACountPastTheMostBuildsTheMost) {
+  for (unsigned count : {DS_3DObjArray::kMaxInstances, DS_3DObjArray::kMaxInstances + 1, 0x7FFFFFFFu}) {
+    SCOPED_TRACE(count);
+    DS_ClockConstructor item;
+    item.count.Assign(count);
+    std::unique_ptr<DS_3DObjArray> object(static_cast<DS_3DObjArray*>(item.CreateObject()));
+    EXPECT_EQ(object->Instances().size(), size_t(DS_3DObjArray::kMaxInstances));
+    EXPECT_EQ(object->Object().count.Value(), count);
+  }
+}
+
 TEST_F(ObjectArray, AttachingToFewerThanTwoPartsThrows) {
   DS_ButterflyConstructor butterfly;
   DS_ClockConstructor clock;

@@ -14,6 +14,7 @@
 // drawing went on; it gives up after 60 seconds.
 #include <cstdio>
 
+#include "tests/shell/IgnoredInput.h"
 #include "tests/shell/RenderTargetPixel.h"
 #include "tests/shell/TestSaver.h"
 
@@ -33,14 +34,7 @@ class LossHost : public TestSaver {
   }
 
   LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
-    switch (message) {
-      case WM_ACTIVATEAPP:
-      case WM_MOUSEMOVE:
-      case WM_KEYDOWN:
-      case WM_LBUTTONDOWN:
-      case WM_RBUTTONDOWN:
-      case WM_MBUTTONDOWN: return DefWindowProcW(window, message, wparam, lparam);
-    }
+    if (IsEndingInput(message)) return DefWindowProcW(window, message, wparam, lparam);
     return TestSaver::HandleWindowMessage(window, message, wparam, lparam);
   }
 

@@ -1,10 +1,15 @@
 // Loading whole scene documents made by the build, and damaged copies of them: every
 // copy either loads or fails with the load error, and a failed load leaves nothing behind.
+// A copy that loads is acquired as a screen acquires its scene, and every slide draws once;
+// no case asks for more memory than its document allows.
 #include <gtest/gtest.h>
 #include <windows.h>
 #include <psapi.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -24,9 +29,46 @@
 #include "tests/support/RecordBytes.h"
 #include "tests/support/TestDevice.h"
 
+// Every allocation of this program is counted, so that a case can bound what it asks for:
+// a count that the reader or a render object trusts shows as one huge request, or as a
+// stream of requests that the budget ends with bad_alloc instead of running for hours.
+namespace allocations {
+std::atomic<size_t> largest{0};
+std::atomic<size_t> total{0};
+std::atomic<size_t> budget{SIZE_MAX};
+}  // namespace allocations
+
+void* operator new(size_t size) {
+  size_t seen = allocations::largest.load();
+  while (size > seen && !allocations::largest.compare_exchange_weak(seen, size)) {
+  }
+  if (allocations::total.fetch_add(size) + size > allocations::budget.load()) throw std::bad_alloc();
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](size_t size) { return operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, size_t) noexcept { std::free(p); }
+void operator delete[](void* p, size_t) noexcept { std::free(p); }
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;
+
+// What one damaged copy may ask for: a blob is at most the document's size, and the render
+// objects keep their counts to what 16-bit indices draw (a few megabytes each).
+struct AllocationBound {
+  explicit AllocationBound(size_t documentSize)
+      : largestAllowed(4 * documentSize + (size_t(16) << 20)), totalAllowed(64 * documentSize + (size_t(512) << 20)) {
+    allocations::largest = 0;
+    allocations::total = 0;
+    allocations::budget = totalAllowed;
+  }
+  ~AllocationBound() { allocations::budget = SIZE_MAX; }
+  bool Kept() const { return allocations::largest <= largestAllowed && allocations::total <= totalAllowed; }
+  size_t largestAllowed, totalAllowed;
+};
 
 Bytes ReadFileBytes(const char* path) {
   std::ifstream in(path, std::ios::binary);
@@ -80,14 +122,55 @@ Bytes DocumentWithItems(int unregisteredItems) {
 }
 
 class LoadDocumentTest : public testing::Test {
- protected:
+ public:
   void SetUp() override {
     RegisterDocumentReaders();
     ASSERT_TRUE(device_.Ok());
     small_ = ReadFileBytes(TEVRANA_SMALL_DOCUMENT);
     scene_ = ReadFileBytes(TEVRANA_SCENE_DOCUMENT);
+    everyClass_ = ReadFileBytes(TEVRANA_EVERY_CLASS_DOCUMENT);
     ASSERT_GT(small_.size(), 100u);
     ASSERT_GT(scene_.size(), 100000u);
+    ASSERT_GT(everyClass_.size(), 1000u);
+  }
+
+  // Loads the bytes as a screen acquires its scene: the document, every slide's render
+  // objects, then each slide in turn updated and drawn once. True when it loaded; a load
+  // error gives false; anything else, or more memory than the document allows, fails.
+  bool AcquiresOrFailsCleanly(const Bytes& bytes, const std::string& what) {
+    const ScreenSelection before = ScreenSelection::Current();
+    ScopedScreen restore(before);
+    AllocationBound bound(bytes.size());
+    bool loaded = false;
+    try {
+      std::unique_ptr<DS_SlideShow_Light> root(LoadDocumentFromMemory(bytes.data(), bytes.size()));
+      std::unique_ptr<DS_DocResManager> manager(g_docResManager);
+      loaded = true;
+      for (auto& slide : root->slides)
+        if (slide) slide->CreateObjects();
+      float t = 0.0f;
+      for (size_t i = 0; i < root->slides.size() + 1; ++i) {
+        root->Update(t);
+        if (SUCCEEDED(device_.Device()->BeginScene())) {
+          root->Render();
+          device_.Device()->EndScene();
+        }
+        const DS_SlideContainer* slide = root->Current();
+        if (!slide) break;
+        // On to the next slide: past this one's fades and show time.
+        t += float(double(slide->fadeIn.Value()) + slide->showTime.Value() + slide->fadeOut.Value()) + 0.5f;
+      }
+      root.reset();  // the slides' textures go before the manager's tables
+    } catch (const DS_LoadError&) {
+      EXPECT_FALSE(loaded) << what << ": the load error after the document had loaded";
+    } catch (const std::bad_alloc&) {
+      ADD_FAILURE() << what << ": more memory than the document allows (" << allocations::total << " bytes asked for)";
+    } catch (...) {
+      ADD_FAILURE() << what << ": failed with something else than the load error";
+    }
+    EXPECT_TRUE(bound.Kept()) << what << ": largest request " << allocations::largest << ", all requests "
+                              << allocations::total << " for a document of " << bytes.size() << " bytes";
+    return loaded;
   }
 
   // Loads the bytes; true when they loaded (the document is freed again), false when the
@@ -112,7 +195,7 @@ class LoadDocumentTest : public testing::Test {
   }
 
   TestDevice device_{64, 48};
-  Bytes small_, scene_;
+  Bytes small_, scene_, everyClass_;
 };
 
 TEST_F(LoadDocumentTest, TheSceneLoadsWithItsFlameLightWaveBrushMusicAndCarriedFiles) {
@@ -228,6 +311,68 @@ TEST_F(LoadDocumentTest, FlippedBytesAndInflatedCountsLoadOrFail) {
   PROCESS_MEMORY_COUNTERS counters{};
   ASSERT_TRUE(GetProcessMemoryInfo(GetCurrentProcess(), &counters, sizeof counters));
   EXPECT_LT(counters.PeakPagefileUsage, size_t(1) << 30) << "a damaged count made a huge allocation";
+}
+
+// Cut anywhere, a document of every class fails to load, and nothing stays selected.
+TEST_F(LoadDocumentTest, EveryTruncationOfADocumentOfEveryClassFails) {
+  EXPECT_TRUE(AcquiresOrFailsCleanly(everyClass_, "whole"));
+  for (size_t cut = 0; cut < everyClass_.size(); ++cut) {
+    Bytes copy(everyClass_.begin(), everyClass_.begin() + cut);
+    AllocationBound bound(copy.size());
+    EXPECT_FALSE(LoadsOrFailsCleanly(copy)) << "cut at " << cut;
+    EXPECT_TRUE(bound.Kept()) << "cut at " << cut << ": largest request " << allocations::largest;
+  }
+}
+
+// Every four bytes of the document read as a count somewhere: inflated, each either loads
+// or fails, asking for no more than the document allows.
+TEST_F(LoadDocumentTest, EveryInflatedValueOfADocumentOfEveryClassLoadsOrFails) {
+  const uint32_t inflated[] = {0x7FFFFFFF, 0xFFFFFFFF, 0x40000000, 0x00FFFFFF, 0x80000000};
+  int loaded = 0, failed = 0;
+  for (size_t at = 0; at + 4 <= everyClass_.size(); ++at) {
+    Bytes copy = everyClass_;
+    const uint32_t value = inflated[at % 5];
+    std::memcpy(&copy[at], &value, 4);
+    AllocationBound bound(copy.size());
+    (LoadsOrFailsCleanly(copy) ? loaded : failed)++;
+    EXPECT_TRUE(bound.Kept()) << "inflated at " << at << ": largest request " << allocations::largest
+                              << ", all requests " << allocations::total;
+  }
+  EXPECT_GT(loaded, 0);
+  EXPECT_GT(failed, 0);
+}
+
+// Seeded byte flips and inflated values anywhere, each copy that loads acquired and drawn
+// slide by slide; how many loaded.
+int AcquireDamagedCopies(LoadDocumentTest& test, const Bytes& document, uint32_t seed, int copies) {
+  std::mt19937 random(seed);
+  std::uniform_int_distribution<size_t> anywhere(0, document.size() - 4);
+  const uint32_t inflated[] = {0x7FFFFFFF, 0xFFFFFFFF, 0x40000000, 0x00FFFFFF, 0x80000000};
+  int loaded = 0;
+  for (int i = 0; i < copies; ++i) {
+    Bytes copy = document;
+    const size_t at = anywhere(random);
+    if (i % 3 == 2) {
+      const uint32_t value = inflated[random() % 5];
+      std::memcpy(&copy[at], &value, 4);
+    } else {
+      copy[at] ^= uint8_t(1u << (random() % 8));
+    }
+    loaded += test.AcquiresOrFailsCleanly(copy, "copy " + std::to_string(i) + " damaged at " + std::to_string(at)) ? 1 : 0;
+  }
+  return loaded;
+}
+
+TEST_F(LoadDocumentTest, DamagedCopiesOfADocumentOfEveryClassAcquireAndDrawOrFail) {
+  EXPECT_GT(AcquireDamagedCopies(*this, everyClass_, 20261211, 60), 0);
+}
+
+// The gallery, whose pictures, masks and effects are real: fewer copies, each costs more.
+TEST_F(LoadDocumentTest, DamagedCopiesOfTheGalleryAcquireAndDrawOrFail) {
+  const Bytes gallery = ReadFileBytes(TEVRANA_GALLERY_DOCUMENT);
+  ASSERT_GT(gallery.size(), 100000u);
+  EXPECT_TRUE(AcquiresOrFailsCleanly(gallery, "the gallery"));
+  EXPECT_GT(AcquireDamagedCopies(*this, gallery, 20261212, 15), 0);
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "document/DS_DocResManager.h"
+#include "lights/DS_GlassBallLight.h"
 #include "runtime/DS_SlideShow_Light.h"
 #include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
@@ -277,6 +278,35 @@ TEST(Slide, NoCaptureWithoutSamplers) {
   EXPECT_EQ(slide.CaptureCount(), 0);
   slide.RenderScene();
   EXPECT_EQ(g_log, (std::vector<std::string>{"light background", "a render"}));
+}
+
+// The glass ball leaves the shared view in fit mode for its backdrop after every resize; the
+// slides after it come up in the user's picture position all the same, stretch or fill.
+TEST(SlideShow, SlidesAfterTheGlassBallKeepTheUsersPicturePosition) {
+  TestDevice device(64, 48);
+  ASSERT_TRUE(device.Ok());
+  for (int32_t mode : {kPictureStretch, kPictureFill}) {
+    SCOPED_TRACE(mode);
+    DS_SlideShow_Light show;
+    for (DS_2D_Light* light : {static_cast<DS_2D_Light*>(new DS_GlassBallLight), new DS_2D_Light}) {
+      auto* slide = new DS_SlideContainer;
+      slide->fadeIn.Assign(0);
+      slide->showTime.Assign(1);
+      slide->fadeOut.Assign(0);
+      slide->light = DS_SharedPtr<DS_2D_Light>(light);
+      slide->CreateObjects();
+      show.slides.emplace_back(slide);
+    }
+    show.SetPicturePosition(mode);
+    for (float t : {0.0f, 3.0f}) {  // two rounds: the glass ball, then the plain light
+      show.Update(t);
+      ASSERT_EQ(show.Current(), show.slides[0].Get());
+      EXPECT_EQ(g_view2D->mode, kPictureFit);
+      show.Update(t + 1.5f);
+      ASSERT_EQ(show.Current(), show.slides[1].Get());
+      EXPECT_EQ(g_view2D->mode, mode);
+    }
+  }
 }
 
 TEST(SharedPtr, LastHolderDeletesTheObject) {

@@ -6,8 +6,6 @@
 #include <fstream>
 #include <iterator>
 
-#include <objbase.h>
-
 #include "document/DS_DocResManager.h"
 
 void SceneFail(const std::string& what) {
@@ -174,6 +172,12 @@ void SceneFields::Set(const std::string& name, std::istringstream& words) const 
   const auto found = setters_.find(name);
   if (found == setters_.end()) SceneFail("no field " + name);
   found->second(words);
+}
+
+std::vector<std::string> SceneFields::Names() const {
+  std::vector<std::string> names;
+  for (const auto& [name, setter] : setters_) names.push_back(name);
+  return names;
 }
 
 const SceneClasses::LightMaker* SceneClasses::Light(const std::string& name) const {

@@ -69,6 +69,8 @@ class SceneFields {
   const BumpMaker& Bump() const { return bumpMaker_; }
 
   void Set(const std::string& name, std::istringstream& words) const;
+  // Every field name, in name order.
+  std::vector<std::string> Names() const;
 
  private:
   std::map<std::string, Setter> setters_;
