@@ -47,9 +47,9 @@ void RegisterDocumentReaders() {
   RegisterLightReader<DS_GlassBallLight>(L"DS_GlassBallLight");
   RegisterLightReader<DS_MatrixCodeLight>(L"DS_MatrixCodeLight");
   RegisterSlideContainerReader<DS_SlideContainer>(L"DS_SlideContainer");
-  RegisterLightReader<DS_WaterRingLight>(L"DS_WaterRingLight");
-  RegisterLightReader<FakeLake2D>(L"FakeLake2D");
   RegisterLightReader<FakeUndervater>(L"FakeUndervater");
+  RegisterLightReader<FakeLake2D>(L"FakeLake2D");
+  RegisterLightReader<DS_WaterRingLight>(L"DS_WaterRingLight");
   RegisterConstructorReader<DS_GodRayConstructor>(L"DS_GodRayConstructor");
   RegisterConstructorReader<DS_SparkleConstructor>(L"DS_SparkleConstructor");
   RegisterConstructorReader<DS_FlowConstructor>(L"DS_FlowConstructor");
