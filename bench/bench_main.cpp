@@ -23,6 +23,10 @@
 #include "runtime/DS_SlideShow_Light.h"
 #include "lights/DS_MatrixCodeLight.h"
 #include "lights/DS_WaterRingLight.h"
+#include "lights/FakeUndervater.h"
+#include "brushes/DS_MoveFX.h"
+#include "brushes/DS_PatternBrush.h"
+#include "brushes/DS_WaterFX.h"
 #include "runtime/LoadDocument.h"
 #include "runtime/ScreenSelection.h"
 #include "runtime/device/ComRef.h"
@@ -328,67 +332,86 @@ double ThreadCpuSecondsPerRun(const std::function<void()>& work, int runs) {
   return double(ticks(kernel1) - ticks(kernel0) + ticks(user1) - ticks(user0)) * 1e-7 / runs;
 }
 
-// One frame step of a screen at 1920 x 1080 with the light over the benchmark's first picture
-// (fill mode), against the same step with the plain light in the same run, as CPU time of the
-// process per step (the renderer works on threads of its own). Then the light's own work
-// alone (its simulation and the vertices it writes) as CPU time of this thread, run without
-// drawing once the renderer is idle, so that no lock waits for it: its share of the step is
-// what our code costs.
-BenchResult LightFrameStep(const std::function<DS_2D_Light*()>& make, const char* ownName,
-                           const std::function<void(DS_2D_Light&, float)>& ownWork) {
-  constexpr int kWidth = 1920, kHeight = 1080;
-  BenchDevice device(kWidth, kHeight);
-  IDirect3DDevice9* d = device.Device();
-  auto manager = std::make_unique<DS_DocResManager>();
-  ScopedScreen selected(ScreenSelection::Current().WithResources(manager.get()));
-  const std::vector<uint8_t> picture = ReadFileBytes(TEVRANA_BENCH_PICTURE_1);
-  DS_FileRecord record;
-  record.name = L"evening-lake.jpg";
-  record.SetData(int32_t(picture.size()), picture.data());
-  std::unique_ptr<DS_ImageFileLink> link = manager->CreateImageLinkFromRecord(record);
-  auto prepare = [&](DS_2D_Light& light) {
-    light.PictureLink().SetKey(link->Key());
+// A screen at 1920 x 1080 whose lights show the benchmark's first picture (fill mode).
+class LightBench {
+ public:
+  static constexpr int kWidth = 1920, kHeight = 1080, kFrames = 200;
+
+  LightBench() {
+    const std::vector<uint8_t> picture = ReadFileBytes(TEVRANA_BENCH_PICTURE_1);
+    DS_FileRecord record;
+    record.name = L"evening-lake.jpg";
+    record.SetData(int32_t(picture.size()), picture.data());
+    link_ = manager_->CreateImageLinkFromRecord(record);
+  }
+  ~LightBench() {
+    link_.reset();
+    manager_.reset();
+    g_docResManager = nullptr;
+  }
+  IDirect3DDevice9* Device() const { return device_.Device(); }
+
+  // The CPU time of the process per frame step of the light with the objects, as a slide
+  // draws them (the renderer works on threads of its own).
+  double Measure(DS_2D_Light& light, const std::vector<DS_SharedPtr<DS_ABObj>>& objects = {}) {
+    light.PictureLink().SetKey(link_->Key());
     light.CreateDeviceResources();
     light.Resize(1, 1);
     light.SetPicturePosition(2);
     light.Resize(kWidth, kHeight);
     light.ResetCameraDrift();
     light.AcquireDeviceResources();
-  };
+    for (int i = 0; i < 20; ++i) Step(light, objects);
+    return CpuSecondsPerFrame([&] { Step(light, objects); }, kFrames);
+  }
+
   float t = 0.0f;
-  auto step = [&](DS_2D_Light& light) {
+
+ private:
+  void Step(DS_2D_Light& light, const std::vector<DS_SharedPtr<DS_ABObj>>& objects) {
+    IDirect3DDevice9* d = Device();
     t += 0.03f;
     light.Update(t);
+    int n = light.NeedsSceneCapture() ? 1 : 0;
+    for (auto& object : objects) {
+      object->Update(t);
+      n += object->IsSceneEffect() ? 1 : 0;
+    }
     if (SUCCEEDED(d->BeginScene())) {
-      const int n = light.NeedsSceneCapture() ? 1 : 0;
       if (n) light.BeginSceneCapture();
       light.RenderBackground();
-      light.RenderObjects({}, n);
+      light.RenderObjects(objects, n);
       light.RenderOverlay();
       d->EndScene();
     }
     d->Present(nullptr, nullptr, nullptr, nullptr);
-  };
-  constexpr int kFrames = 200;
-  auto measure = [&](DS_2D_Light& light) {
-    prepare(light);
-    for (int i = 0; i < 20; ++i) step(light);
-    return CpuSecondsPerFrame([&] { step(light); }, kFrames);
-  };
+  }
+
+  BenchDevice device_{kWidth, kHeight};
+  std::unique_ptr<DS_DocResManager> manager_ = std::make_unique<DS_DocResManager>();
+  ScopedScreen selected_{ScreenSelection::Current().WithResources(manager_.get())};
+  std::unique_ptr<DS_ImageFileLink> link_;
+};
+
+// One frame step with the light against the same step with the plain light in the same run.
+// Then the light's own work alone (its simulation and the vertices it writes) as CPU time of
+// this thread, run without drawing once the renderer is idle, so that no lock waits for it:
+// its share of the step is what our code costs.
+BenchResult LightFrameStep(const std::function<DS_2D_Light*()>& make, const char* ownName,
+                           const std::function<void(DS_2D_Light&, float)>& ownWork) {
+  LightBench bench;
   double plain = 0.0;
   {
     DS_2D_Light plainLight;
-    plain = measure(plainLight);
+    plain = bench.Measure(plainLight);
   }
   std::unique_ptr<DS_2D_Light> light(make());
-  const double frame = measure(*light);
-  FinishRendering(d);
-  const double own = ThreadCpuSecondsPerRun([&] { ownWork(*light, t += 0.03f); }, 4 * kFrames);
-  light.reset();
-  link.reset();
-  manager.reset();
-  g_docResManager = nullptr;
-  std::printf("  CPU time of the process per step, %d steps at %d x %d\n", kFrames, kWidth, kHeight);
+  const double frame = bench.Measure(*light);
+  FinishRendering(bench.Device());
+  const double own =
+      ThreadCpuSecondsPerRun([&] { ownWork(*light, bench.t += 0.03f); }, 4 * LightBench::kFrames);
+  std::printf("  CPU time of the process per step, %d steps at %d x %d\n", LightBench::kFrames, LightBench::kWidth,
+              LightBench::kHeight);
   std::printf("  %s: %.1f %% of the step\n", ownName, 100.0 * own / frame);
   return {frame, {{"the plain light's step", plain}, {ownName, own}}};
 }
@@ -418,6 +441,38 @@ BenchResult WaterRingFrameStep() {
       [](DS_2D_Light& light, float) {
         static_cast<DS_WaterRingLight&>(light).Grid().Step(D3DXVECTOR3(0.0f, 120.0f, 0.0f));
       });
+}
+
+// ---- Water, move and pattern brushes, underwater light ---------------------------------
+
+// Each brush over the whole picture (no mask) and the underwater light, one frame step each,
+// against the plain light's step in the same run; the headline is the three brushes
+// together.
+BenchResult AnimatedBrushesFrameStep() {
+  LightBench bench;
+  auto measure = [&](const std::vector<DS_SharedPtr<DS_ABObj>>& objects) {
+    DS_2D_Light light;
+    return bench.Measure(light, objects);
+  };
+  const double plain = measure({});
+  auto object = [](DS_FX_Constructor&& brush) { return DS_SharedPtr<DS_ABObj>(brush.CreateObject()); };
+  DS_PatternBrush pattern;
+  pattern.pattern.SetKey({L"common_res.dll", 210});
+  const std::vector<DS_SharedPtr<DS_ABObj>> brushes = {object(DS_WaterFX()), object(DS_MoveFX()),
+                                                       object(std::move(pattern))};
+  std::vector<Baseline> baselines = {{"the plain light's step", plain}};
+  const char* names[] = {"the water brush's step", "the move brush's step", "the pattern brush's step"};
+  for (size_t i = 0; i < brushes.size(); ++i) baselines.push_back({names[i], measure({brushes[i]})});
+  const double all = measure(brushes);
+  {
+    FakeUndervater underwater;
+    baselines.push_back({"the underwater light's step", bench.Measure(underwater)});
+  }
+  std::printf("  CPU time of the process per step, %d steps at %d x %d; ratios to the plain light:\n",
+              LightBench::kFrames, LightBench::kWidth, LightBench::kHeight);
+  for (size_t i = 1; i < baselines.size(); ++i)
+    std::printf("  %s: %.2f\n", baselines[i].name.c_str(), baselines[i].seconds / plain);
+  return {all, baselines};
 }
 
 // ---- The shipped scene ---------------------------------------------------------------------
@@ -568,6 +623,7 @@ const std::vector<BenchCase>& Cases() {
       {"plain_light_frame_step", PlainLightFrameStep},
       {"matrix_code_frame_step", MatrixCodeFrameStep},
       {"water_ring_frame_step", WaterRingFrameStep},
+      {"animated_brushes_frame_step", AnimatedBrushesFrameStep},
       {"sprite_emitters_frame_step", SpriteEmittersFrameStep},
       {"shipped_scene_frame_step", ShippedSceneFrameStep},
       {"objects3d_frame_step", Objects3DFrameStep},
