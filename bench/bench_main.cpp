@@ -457,7 +457,7 @@ BenchResult AnimatedBrushesFrameStep() {
   const double plain = measure({});
   auto object = [](DS_FX_Constructor&& brush) { return DS_SharedPtr<DS_ABObj>(brush.CreateObject()); };
   DS_PatternBrush pattern;
-  pattern.pattern.SetKey({L"common_res.dll", 211});
+  pattern.pattern.SetKey({L"common_res.dll", 210});
   const std::vector<DS_SharedPtr<DS_ABObj>> brushes = {object(DS_WaterFX()), object(DS_MoveFX()),
                                                        object(std::move(pattern))};
   std::vector<Baseline> baselines = {{"the plain light's step", plain}};

@@ -7,7 +7,7 @@
 #     ripples, across in red and down in green, one half flat
 # pattern_frame_0/1: 128 x 128 with alpha, golden rings in a diamond lattice with small
 #     rings between them; the second frame's rings wider and a spark in each centre (the
-#     two frames of picture package 211)
+#     two frames of picture package 210)
 set -euo pipefail
 C=$1; out=$2
 mkdir -p "$out"

@@ -15,7 +15,7 @@ bool LeftHalf(float u, float) { return u < 0.5f; }
 // The mask's edge is sampled linearly, and the water refracts a few pixels across it.
 bool LeftHalfWithEdge(float u, float) { return u < 0.56f; }
 
-const DS_LinkKey kPatternPackage{L"common_res.dll", 211};
+const DS_LinkKey kPatternPackage{L"common_res.dll", 210};
 
 struct BrushCase {
   const char* name;
