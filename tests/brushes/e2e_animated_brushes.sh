@@ -2,10 +2,12 @@
 # The program around the animated-brush scene, in its test window (/t) on an X server of its
 # own: on the first slide the water, move and pattern brushes each move inside their masks
 # and nothing moves outside them; on the second the underwater light moves the whole picture
-# while its mean colour stays. Screenshots are kept in the work folder when
-# TEVRANA_SHOT_DIR names one.
-#   e2e_animated_brushes.sh <TevranaAnimatedBrushes.scr> <saver_probe.exe>
+# while its mean colour stays. The shots compared stay in the shots folder (also copied to
+# TEVRANA_SHOT_DIR when it names one).
+#   e2e_animated_brushes.sh <TevranaAnimatedBrushes.scr> <saver_probe.exe> <shots folder>
 source "$(dirname "$0")/../shell/e2e_common.sh" "$@"
+SHOTS=$3
+rm -rf "$SHOTS"; mkdir -p "$SHOTS"
 private_display 1024x768x24
 
 # Stretched: the picture fills the 600 x 400 client area, so the masks' fractions of the
@@ -28,9 +30,11 @@ find_client() {
 wait_until 30 find_client || fail "no test window: $(probe windows)"
 
 # shot NAME: the client area as $WORK/NAME.png.
-shot() {
-  import -window root -crop "$client" +repage "$WORK/$1.png" 2>/dev/null || return 1
-  if [ -n "${TEVRANA_SHOT_DIR:-}" ]; then cp "$WORK/$1.png" "$TEVRANA_SHOT_DIR/e2e-$1.png"; fi
+shot() { import -window root -crop "$client" +repage "$WORK/$1.png" 2>/dev/null; }
+# keep NAME AS: a shot kept as AS.png.
+keep() {
+  cp "$WORK/$1.png" "$SHOTS/$2.png"
+  if [ -n "${TEVRANA_SHOT_DIR:-}" ]; then cp "$WORK/$1.png" "$TEVRANA_SHOT_DIR/e2e-$2.png"; fi
 }
 # Region of the window from fractions: box X0 Y0 X1 Y1 -> WxH+X+Y.
 box() { awk -v a="$1" -v b="$2" -v c="$3" -v d="$4" 'BEGIN{printf "%dx%d+%d+%d", (c-a)*600, (d-b)*400, a*600, b*400}'; }
@@ -82,6 +86,8 @@ while :; do
   done
   [ $done_all = 1 ] && break
 done
+keep "$first" lake-first
+keep "lake$i" lake-moved
 echo "slide 1 in $i shots: water ${moved[water]}% move ${moved[move]}% pattern ${moved[pattern]}% changed"
 
 # Slide 2 (cold) under water: two shots a second apart of the same slide.
@@ -92,6 +98,8 @@ while :; do
   sleep 1
   shot sea2 && is_sea sea2 && break
 done
+keep sea1 sea-1
+keep sea2 sea-2
 c=$(changed sea1 sea2 "$whole")
 echo "under water: $c% changed"
 [ "$c" -ge 15 ] || fail "the underwater light does not move the picture"
