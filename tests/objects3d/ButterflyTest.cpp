@@ -231,6 +231,114 @@ TEST_F(Butterfly, DecisionsComeAtMostEveryQuarterSecondOfItsClockAndNoneAtSpeedZ
   }
 }
 
+// The generator restarted and moved on to just before its next draw that leaves k modulo 5.
+void RestartBeforeDecision(int k) {
+  ds_rand_restart();
+  int skip = 0;
+  while (ds_rand() % 5 != k) ++skip;
+  ds_rand_restart();
+  for (int i = 0; i < skip; ++i) ds_rand();
+}
+
+TEST_F(Butterfly, ADecisionDrawsItsChoiceAndThenItsValuesInOrder) {
+  // Each decision from the same start (level flight at 50, heading 90), with the draws the
+  // choice k makes after it, replayed from the same point of the generator.
+  struct Case {
+    int k;
+    bool headingOnTarget;
+  };
+  const Case cases[] = {{0, true}, {1, true}, {2, true}, {3, true}, {4, true}, {3, false}, {4, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "k " << c.k << (c.headingOnTarget ? "" : ", still turning"));
+    Still s;
+    AC_Butterfly& b = s.flight();
+    b.heading = {90, c.headingOnTarget ? 90.0f : 120.0f, 350};
+    RestartBeforeDecision(c.k);
+    b.ChooseFlightMode(0.3f);
+    const int next = ds_rand();
+
+    RestartBeforeDecision(c.k);
+    ASSERT_EQ(ds_rand() % 5, c.k);
+    EXPECT_EQ(b.lastRetargetTime, 0.3f);
+    switch (c.k) {
+      case 0:  // climb
+        EXPECT_EQ(b.wantedMode, AC_Butterfly::kFullBeat);
+        EXPECT_EQ(b.verticalSpeed.target, RandomFloat(-190, 0));
+        EXPECT_EQ(b.verticalSpeed.rate, -250.0f);
+        break;
+      case 1:  // sink
+        EXPECT_EQ(b.wantedMode, AC_Butterfly::kGliding);
+        EXPECT_EQ(b.verticalSpeed.target, RandomFloat(100, 150));
+        EXPECT_EQ(b.verticalSpeed.rate, 250.0f);
+        break;
+      case 2:
+        EXPECT_EQ(b.wantedMode, AC_Butterfly::kFullBeat);
+        EXPECT_EQ(b.forwardSpeed.target, RandomFloat(-25, 300));
+        break;
+      default:
+        if (c.headingOnTarget) {
+          const bool round = ds_rand() % 2 == 0;
+          const float rate = RandomFloat(50, 350);
+          const float target = round ? RandomFloat(155, 205) : RandomFloat(-25, 25);
+          EXPECT_EQ(b.heading.target, target);
+          EXPECT_EQ(b.heading.rate, target > 90.0f ? rate : -rate);
+        } else {
+          EXPECT_EQ(b.heading.target, 120.0f) << "a turn in progress is not replaced";
+        }
+        EXPECT_EQ(b.verticalSpeed.target, 50.0f);
+        EXPECT_EQ(b.forwardSpeed.target, 50.0f);
+        break;
+    }
+    EXPECT_EQ(next, ds_rand()) << "more or fewer draws than the decision makes";
+  }
+
+  // A quarter of a second exactly is not yet more than a quarter: nothing is drawn.
+  Still s;
+  s.flight().lastRetargetTime = 1.0f;
+  ds_rand_restart();
+  s.flight().ChooseFlightMode(1.25f);
+  EXPECT_EQ(s.flight().lastRetargetTime, 1.0f);
+  EXPECT_EQ(ds_rand(), 41);
+}
+
+TEST_F(Butterfly, APendingChangeOfFlightModeWaitsForTheWingsAndBlocksDecisions) {
+  // Clock 10, long after the last decision: none is taken while the wanted mode differs.
+  struct Case {
+    int flightMode, wantedMode;
+    float wingAngle, forward;
+    int newMode;
+    float upperBound;
+    bool drawsRate;   // the new rate is Random(-160, forward / 3 - 50)
+    float wingRate;   // otherwise
+  };
+  const Case cases[] = {
+      {0, 1, -20, 50, 0, 0, false, 100},  // folding: the beat turns down at 0
+      {0, 1, -30, 50, 1, 0, false, -1},   // folded past -27.5: gliding, rate -|100| / 100
+      {1, 0, -40, 50, 0, 55, true, 0},    // back to the full beat at speed 50
+      {1, 0, -40, 10, 0, 55, false, 160}, // ... at speed 20 or less
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.flightMode << " -> " << c.wantedMode << " at " << c.wingAngle);
+    Still s;
+    AC_Butterfly& b = s.flight();
+    b.flightMode = c.flightMode;
+    b.wantedMode = c.wantedMode;
+    b.wingAngle = c.wingAngle;
+    b.wingRate = 100;
+    b.forwardSpeed = {c.forward, c.forward, 350};
+    ds_rand_restart();
+    b.ChooseFlightMode(10.0f);
+    const int next = ds_rand();
+
+    ds_rand_restart();
+    EXPECT_EQ(b.lastRetargetTime, 0.0f) << "a decision was taken";
+    EXPECT_EQ(b.flightMode, c.newMode);
+    EXPECT_EQ(b.wingUpperBound, c.upperBound);
+    EXPECT_EQ(b.wingRate, c.drawsRate ? RandomFloat(-160, c.forward / 3 - 50) : c.wingRate);
+    EXPECT_EQ(next, ds_rand());
+  }
+}
+
 TEST_F(Butterfly, ButterfliesStayNearTheirRectangle) {
   // Turned back at the edges, a butterfly overshoots by its turn. Over 40 starts of the
   // generator the worst was 102 pixels at 30 frames a second and 240 at the longest step

@@ -197,6 +197,31 @@ TEST_F(Objects3DDraw, TheClocksHandsPointAtTheInjectedTime) {
   }
 }
 
+TEST_F(Objects3DDraw, ANewFacePictureShowsOnTheClockAlreadyShown) {
+  DS_ClockConstructor clock;
+  clock.placement.x.Value() = 192;
+  clock.placement.y.Value() = 192;
+  clock.size.Assign(320);
+  clock.localTime = [](DS_ClockTime& t) {  // both hands straight up, away from the pixel looked at
+    t = {12, 0, 0};
+    return true;
+  };
+  std::unique_ptr<DS_3DObjArray> object(static_cast<DS_3DObjArray*>(clock.CreateObject()));
+  auto isRed = [](Rgba c) { return c.r > 200 && c.g < 40 && c.b < 40; };
+  EXPECT_FALSE(isRed(TestDevice::At(Draw(*object), kSize, 232, 232)));
+
+  // The item the slide holds is not the one shown: its change reaches nothing drawn.
+  clock.imageLink.SetKey(Picture(L"red face", 0xFFFF0000));
+  clock.imageLink.NotifyControls(nullptr);
+  EXPECT_FALSE(isRed(TestDevice::At(Draw(*object), kSize, 232, 232)));
+
+  object->Object().imageLink.SetKey(clock.imageLink.Key());
+  object->Object().imageLink.NotifyControls(nullptr);
+  const std::vector<uint32_t> px = Draw(*object);
+  EXPECT_TRUE(isRed(TestDevice::At(px, kSize, 232, 232))) << "the face kept its old picture";
+  EXPECT_FALSE(isRed(TestDevice::At(px, kSize, 20, 20)));
+}
+
 TEST_F(Objects3DDraw, WingsWithoutAPictureAreLeftOut) {
   // A butterfly in the middle seen from the front (heading 90: its wings spread across the
   // screen). Untextured wings would come out white; the module's body is dark.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <utility>
 
 #include "objects/StreamAnimators.h"
 #include "runtime/device/DS_Frame.h"
@@ -186,7 +187,10 @@ TEST_F(StreamAnimator, TheWanderFollowsDriftAndItsChangeRate) {
 
   // Drift change 3 at speed 10: a change is due once (t - last) x 10 x 0.1 passes
   // 100 / 3 = 33.33 s (an integer division would make it 33).
-  {
+  // When it is due, one draw says whether to change: an odd one draws the new factor, an
+  // even one keeps it. The generator's first draws are 41, 18467, 6334.
+  for (const auto& [skip, changes] : {std::pair{0, true}, std::pair{2, false}}) {
+    SCOPED_TRACE(skip);
     DS_StreamParams p;
     p.speed.Assign(10);
     p.driftChange.Assign(3);
@@ -194,8 +198,18 @@ TEST_F(StreamAnimator, TheWanderFollowsDriftAndItsChangeRate) {
     a.position._41 = 0, a.position._42 = 300;
     StepTo(a, 33.2f);
     EXPECT_EQ(a.lastLateralChange, 0.0f);
+    const float lateral = a.lateral;
+    ds_rand_restart();
+    for (int i = 0; i < skip; ++i) ds_rand();
     StepTo(a, 33.4f);
+    const int next = ds_rand();
     EXPECT_EQ(a.lastLateralChange, 33.4f);
+
+    ds_rand_restart();
+    for (int i = 0; i < skip; ++i) ds_rand();
+    ASSERT_EQ(ds_rand() % 2 == 1, changes);
+    EXPECT_EQ(a.lateral, changes ? RandomFloat(-1, 1) : lateral);
+    EXPECT_EQ(next, ds_rand());
   }
 }
 

@@ -263,13 +263,13 @@ TEST_F(DocResManagerTest, AMeshTheDocumentDoesNotCarryComesFromTheModuleOrThePro
     SCOPED_TRACE(present);
     SetCommonResPresent(present);
     DS_DocResManager manager;
-    DS_MeshFile link(210, L"common_res.dll");
-    // Without the module the program's own mesh 210 is found; the module has none.
+    DS_MeshFile link(990, L"common_res.dll");
+    // Without the module the program's own mesh 990 is found; the module has none.
     DS_MeshRecord& mesh = manager.GetMesh(link, 32);
     EXPECT_EQ(mesh.vertexCount, present ? 0u : 4u);
     const std::vector<DS_FileRecord>& files = manager.Tables().loadedFiles[link.Key()];
     ASSERT_EQ(files.size(), 1u);
-    EXPECT_EQ(files[0].resourceId, 210);
+    EXPECT_EQ(files[0].resourceId, 990);
     EXPECT_EQ(files[0].size > 0, !present);
     EXPECT_EQ(manager.GetMesh(link, 32).vertexCount, present ? 0u : 4u);
     EXPECT_EQ(manager.Tables().loadedFiles[link.Key()].size(), 1u);
@@ -283,7 +283,7 @@ TEST_F(DocResManagerTest, AStampBeyondSixteenBitsFetchesNoResourceByItsLowBits) 
     SetCommonResPresent(present);
     DS_DocResManager manager;
     EXPECT_FALSE(manager.GetEffect(DS_HLSLEffectFile(0x10000 + 75, L"common_res.dll")));
-    EXPECT_EQ(manager.GetMesh(DS_MeshFile(0x10000 + 210, L"common_res.dll"), 32).vertexCount, 0u);
+    EXPECT_EQ(manager.GetMesh(DS_MeshFile(0x10000 + 990, L"common_res.dll"), 32).vertexCount, 0u);
   }
 }
 

@@ -130,7 +130,7 @@ TEST_F(ResourceCacheTest, IdsBeyondSixteenBitsFetchNoResourceByTheirLowBits) {
   EXPECT_FALSE(cache.GetBuiltinTexture(0x10000 + 54));
   EXPECT_FALSE(cache.GetBuiltinTexture(-65536 + 54));
   EXPECT_FALSE(cache.LoadTexture(DS_FileRecord(0x10000 + 54, ProgramPath())).texture);
-  EXPECT_EQ(cache.GetModuleMesh(DS_FileRecord(0x10000 + 210, ProgramPath()), 32).vertexCount, 0u);
+  EXPECT_EQ(cache.GetModuleMesh(DS_FileRecord(0x10000 + 990, ProgramPath()), 32).vertexCount, 0u);
 }
 
 TEST_F(ResourceCacheTest, ModuleAbsentMeshFromTheRecordsBytesIsNotCached) {
@@ -145,7 +145,7 @@ TEST_F(ResourceCacheTest, ModuleAbsentMeshFromTheRecordsBytesIsNotCached) {
 }
 
 TEST_F(ResourceCacheTest, ALoadedModulesMeshIsMadeOnceByItsId) {
-  DS_FileRecord record(210, ProgramPath());
+  DS_FileRecord record(990, ProgramPath());
   DS_MeshRecord first = cache.GetModuleMesh(record, 32);
   ASSERT_EQ(first.vertexCount, 4u);
   EXPECT_EQ(first.faceCount, 2u);
@@ -153,17 +153,17 @@ TEST_F(ResourceCacheTest, ALoadedModulesMeshIsMadeOnceByItsId) {
   EXPECT_EQ(second.vertexBuffer.Get(), first.vertexBuffer.Get());
   EXPECT_EQ(second.indexBuffer.Get(), first.indexBuffer.Get());
   // Keyed by the id alone, whatever the module.
-  DS_FileRecord sameId(210, L"common_res.dll");
+  DS_FileRecord sameId(990, L"common_res.dll");
   EXPECT_EQ(cache.GetModuleMesh(sameId, 32).vertexBuffer.Get(), first.vertexBuffer.Get());
 }
 
 TEST_F(ResourceCacheTest, ALoadedModuleWithoutTheMeshGivesNoneAndIsAskedAgain) {
   SetCommonResPresent(true);
-  DS_FileRecord record(210, L"common_res.dll");
+  DS_FileRecord record(990, L"common_res.dll");
   record.SetData(int32_t(sizeof kQuadMeshText - 1), kQuadMeshText);  // the module wins: not used
   EXPECT_EQ(cache.GetModuleMesh(record, 32).vertexCount, 0u);
   // Nothing was kept for the id: a module that has it gives it at the next request.
-  DS_FileRecord program(210, ProgramPath());
+  DS_FileRecord program(990, ProgramPath());
   EXPECT_EQ(cache.GetModuleMesh(program, 32).vertexCount, 4u);
 }
 

@@ -69,7 +69,7 @@ inline constexpr char kQuadMeshText[] =
     " 2;\n 3;0,1,2;,\n 3;0,2,3;;\n}\n";
 
 // The test program's own path: loaded already, it stands in for a resource module that
-// loads, with its own resources (picture 54, mesh 210).
+// loads, with its own resources (picture 54, mesh 990).
 inline std::wstring ProgramPath() {
   wchar_t path[MAX_PATH] = {};
   GetModuleFileNameW(nullptr, path, MAX_PATH);
