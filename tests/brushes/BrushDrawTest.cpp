@@ -140,14 +140,19 @@ TEST_F(BrushDrawTest, ASceneSamplingBrushWithoutItsEffectLeavesTheSceneIntact) {
   EXPECT_EQ(changes.inside, 0);
 }
 
-TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsGridAndFlickers) {
-  // Corners in picture pixels: tips (v = 0) along y 30, base (v = 1) along y 90, x 20 to 100.
-  DS_FireFX fire;
+// A bright fire on a grid whose corners are in picture pixels: tips (v = 0) along y 30, base
+// (v = 1) along y 90, x 20 to 100.
+void GridFire(DS_FireFX& fire) {
   fire.corners.corners[0].Value() = D3DXVECTOR3(20, 30, 0);
   fire.corners.corners[1].Value() = D3DXVECTOR3(20, 90, 0);
   fire.corners.corners[2].Value() = D3DXVECTOR3(100, 30, 0);
   fire.corners.corners[3].Value() = D3DXVECTOR3(100, 90, 0);
   fire.brightness.SetValue(40);
+}
+
+TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsGridAndFlickers) {
+  DS_FireFX fire;
+  GridFire(fire);
   auto object = fixture.Object(fire);
   auto* bound = static_cast<DS_FireFX*>(static_cast<DS_BrushObj*>(object.Get())->Brush());
   ASSERT_TRUE(bound->CanDraw()) << "effect 92 or pictures 93 and 8 missing from the module";
@@ -191,6 +196,21 @@ TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsGridAndFlickers) {
   const auto flicker = fixture.Compare(first, second, inGrid);
   EXPECT_EQ(flicker.outside, 0);
   EXPECT_GT(flicker.inside, 100);
+}
+
+// A fire brush burns where its grid and its mask meet.
+TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsMask) {
+  DS_FireFX fire;
+  GridFire(fire);
+  fixture.StoreMask(fire.guid, [](float u, float) { return u < 0.4f; });
+  auto object = fixture.Object(fire);
+  const std::vector<uint32_t> picture = fixture.Frame({}, 0.0f);
+  const std::vector<uint32_t> burning = fixture.Frame({object}, 1.0f);
+  fixture.SaveIfAsked("brush-fire-mask");
+  // The mask's edge at x 51 of 128; the grid from x 20 to 100.
+  const auto changes = fixture.Compare(picture, burning, [](float u, float) { return u < 0.43f; });
+  EXPECT_EQ(changes.outside, 0);
+  EXPECT_GT(changes.inside, 30 * 60 / 5);
 }
 
 }  // namespace
