@@ -2,8 +2,8 @@
 
 #include <objbase.h>
 
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
-#include "runtime/device/TextureHelpers.h"
 
 namespace {
 constexpr UINT kMaskSize = 512;

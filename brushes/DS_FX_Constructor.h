@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <memory>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 #include "document/DS_ABObj_Constructor.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"

@@ -1,8 +1,8 @@
 #include "brushes/DS_FireFX.h"
 
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/TextureHelpers.h"
 
 DS_FireFX::DS_FireFX()
     : colour1(0xFFFF),

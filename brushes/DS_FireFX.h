@@ -8,8 +8,8 @@
 #include <memory>
 
 #include "brushes/DS_FX_Constructor.h"
+#include "device/Meshes.h"
 #include "document/MediaCompound.h"
-#include "runtime/device/Meshes.h"
 #include "runtime/Quads.h"
 
 class DS_FireFX : public DS_FX_Constructor {

@@ -3,7 +3,7 @@
 // area, zoomed, rotated, scrolled and mirrored. "DS_PatternBrushC" is the same brush
 // stored under its own class name; its render object drives a DS_PatternBrush.
 #include "brushes/DS_FX_Constructor.h"
-#include "runtime/device/DS_TextureSet.h"
+#include "device/DS_TextureSet.h"
 
 class DS_PatternBrush : public DS_FX_Constructor {
  public:

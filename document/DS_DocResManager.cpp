@@ -1,13 +1,13 @@
 #include "document/DS_DocResManager.h"
-#include "runtime/device/ModuleResource.h"
 
 #include <objbase.h>
 
 #include <cstring>
 
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/MeshLoading.h"
-#include "runtime/device/TextureHelpers.h"
+#include "device/CurrentDevice.h"
+#include "device/MeshLoading.h"
+#include "device/ModuleResource.h"
+#include "device/TextureHelpers.h"
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <memory>
 #include <vector>
 
+#include "device/ComRef.h"
+#include "device/DS_MeshRecord.h"
+#include "device/DS_TextureSet.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
 #include "document/DS_ResourceCache.h"
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_MeshRecord.h"
-#include "runtime/device/DS_TextureSet.h"
 
 // GUIDs ordered by their 16 bytes as they lie in memory, as unsigned bytes.
 struct GuidLess {

@@ -2,10 +2,10 @@
 
 #include <d3dx9.h>
 
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/MeshLoading.h"
-#include "runtime/device/ModuleResource.h"
-#include "runtime/device/TextureHelpers.h"
+#include "device/CurrentDevice.h"
+#include "device/MeshLoading.h"
+#include "device/ModuleResource.h"
+#include "device/TextureHelpers.h"
 
 namespace {
 

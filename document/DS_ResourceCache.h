@@ -14,10 +14,10 @@
 #include <memory>
 #include <utility>
 
+#include "device/ComRef.h"
+#include "device/DS_MeshRecord.h"
+#include "device/DS_TextureInfo.h"
 #include "document/DS_IOF.h"
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_MeshRecord.h"
-#include "runtime/device/DS_TextureInfo.h"
 
 // Map key of pictures whose module cannot be loaded: module names by unsigned code units,
 // equal names by the ids as signed integers.

@@ -1,5 +1,5 @@
+#include "device/ModuleResource.h"
 #include "document/DS_IOF.h"
-#include "runtime/device/ModuleResource.h"
 
 bool DS_FileRecord::LoadFromModule() {
   const void* bytes = nullptr;

@@ -8,12 +8,12 @@
 #include <cstdint>
 
 #include "brushes/DS_FireFX.h"
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
+#include "device/Meshes.h"
 #include "document/DS_FileLink3.h"
 #include "document/MediaParam.h"
 #include "document/MediaScaled.h"
 #include "runtime/DS_2D_Light.h"
-#include "runtime/device/Meshes.h"
 
 // The haze: a quad over the picture drawn through effect 63, which displaces the captured
 // slide by two samples of a tileable bump picture drifting against each other.

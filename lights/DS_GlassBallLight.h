@@ -11,7 +11,8 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
+#include "device/Meshes.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
@@ -19,7 +20,6 @@
 #include "document/MediaParam.h"
 #include "document/MediaScaled.h"
 #include "runtime/DS_2D_Light.h"
-#include "runtime/device/Meshes.h"
 #include "runtime/Quads.h"
 
 class DS_GlassBallLight : public DS_2D_Light {

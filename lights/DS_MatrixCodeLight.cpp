@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cmath>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
 #include "runtime/Random.h"
 
 namespace {

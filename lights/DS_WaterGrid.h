@@ -14,7 +14,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 struct DS_WaterVertex {
   float x, y, z;

@@ -1,9 +1,9 @@
 #include "lights/DS_WaterRingLight.h"
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

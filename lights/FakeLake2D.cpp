@@ -7,13 +7,13 @@
 #include <cmath>
 #include <vector>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/BumpMaps.h"
+#include "device/CurrentDevice.h"
+#include "device/DdsWriter.h"
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
-#include "runtime/device/BumpMaps.h"
-#include "runtime/device/DdsWriter.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

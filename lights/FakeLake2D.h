@@ -10,14 +10,14 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
+#include "device/Meshes.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
 #include "document/MediaCompound.h"
 #include "document/MediaParam.h"
 #include "document/MediaScaled.h"
 #include "runtime/DS_2D_Light.h"
-#include "runtime/device/Meshes.h"
 #include "runtime/Quads.h"
 
 // The rectangle's bottom fraction f, showing upside down the band of the same height just

@@ -4,10 +4,10 @@
 
 #include <stdexcept>
 
+#include "device/VertexFormats.h"
 #include "document/DS_DocResManager.h"
 #include "objects/LoadedMesh.h"
 #include "runtime/Quads.h"
-#include "runtime/device/VertexFormats.h"
 
 // ---- Mesh part --------------------------------------------------------------------------------
 

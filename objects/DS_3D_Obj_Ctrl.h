@@ -12,13 +12,13 @@
 #include <list>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
+#include "device/Meshes.h"
 #include "document/DS_FileLink3.h"
 #include "document/MediaParam.h"
 #include "objects/DS_ViewObjCtrl.h"
 #include "objects/FrameTree.h"
 #include "runtime/DS_ABObj.h"
-#include "runtime/device/Meshes.h"
 
 // One textured mesh of a 3D object and the frames it is drawn at (the frames belong to the
 // instance trees). Copies share the buffers and the texture.

@@ -2,10 +2,10 @@
 
 #include <algorithm>
 
+#include "device/VertexFormats.h"
 #include "document/DS_ResourceCache.h"
 #include "objects/FrameTree.h"
 #include "objects/LoadedMesh.h"
-#include "runtime/device/VertexFormats.h"
 
 // ---- Item -------------------------------------------------------------------------------------------
 

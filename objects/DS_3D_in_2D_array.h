@@ -10,13 +10,13 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
+#include "device/Meshes.h"
 #include "document/DS_ABObj_Constructor.h"
 #include "document/DS_IOF.h"
 #include "document/MediaParam.h"
 #include "objects/StreamAnimators.h"
 #include "runtime/DS_ABObj.h"
-#include "runtime/device/Meshes.h"
 
 class DS_3D_in_2D_array;
 

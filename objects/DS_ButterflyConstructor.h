@@ -12,9 +12,9 @@
 
 #include <cstdint>
 
+#include "device/DS_AnimationBase.h"
 #include "document/MediaScaled.h"
 #include "objects/DS_3D_Obj_Ctrl.h"
-#include "runtime/device/DS_AnimationBase.h"
 
 // A value that moves towards its target at a signed rate per second.
 struct DS_EasedValue {

@@ -13,10 +13,10 @@
 #include <cstdint>
 #include <functional>
 
+#include "device/DS_AnimationBase.h"
 #include "document/MediaCompound.h"
 #include "objects/DS_3D_Obj_Ctrl.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/DS_AnimationBase.h"
 
 struct DS_ClockTime {
   int hours = 0;  // 0 to 23

@@ -11,12 +11,12 @@
 #include <list>
 #include <memory>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_TextureSet.h"
+#include "device/ComRef.h"
+#include "device/DS_TextureSet.h"
+#include "device/Meshes.h"
 #include "document/MediaParam.h"
 #include "objects/DS_BaseSpriteProp.h"
 #include "runtime/DS_ABObj.h"
-#include "runtime/device/Meshes.h"
 
 // One sprite: a quad of its centre, half extents and axes, in picture pixels.
 struct DS_Sprite {

@@ -3,7 +3,7 @@
 // 3D objects and leaf frames are two levels deep: a root and its children.
 #include <memory>
 
-#include "runtime/device/DS_Frame.h"
+#include "device/DS_Frame.h"
 
 // Deletes every child of the frame once (with its animator) and empties the list, so that
 // nothing is left to delete twice.

@@ -2,8 +2,8 @@
 
 #include <cmath>
 
+#include "device/DS_Frame.h"
 #include "objects/DegreeMatrices.h"
-#include "runtime/device/DS_Frame.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Random.h"
 

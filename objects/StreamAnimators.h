@@ -9,8 +9,8 @@
 
 #include <cstdint>
 
+#include "device/DS_AnimationBase.h"
 #include "document/MediaParam.h"
-#include "runtime/device/DS_AnimationBase.h"
 
 class DS_Frame;
 

@@ -4,11 +4,11 @@
 #include <chrono>
 #include <cmath>
 
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/TextureHelpers.h"
 
 namespace {
 

@@ -11,6 +11,7 @@
 #include <memory>
 #include <vector>
 
+#include "device/ComRef.h"
 #include "document/DS_FileLink3.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
@@ -22,7 +23,6 @@
 #include "runtime/DS_SharedPtr.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
-#include "runtime/device/ComRef.h"
 
 // The picture mesh: four DX_V::PT vertices with the texture coordinates of a full picture;
 // its positions span the picture in pixels; its texture is the picture's.

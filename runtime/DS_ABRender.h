@@ -9,10 +9,10 @@
 #include <cstdint>
 #include <list>
 
+#include "device/ComRef.h"
+#include "device/DS_Frame.h"
+#include "device/Meshes.h"
 #include "runtime/Quads.h"
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_Frame.h"
-#include "runtime/device/Meshes.h"
 
 class DS_ABRender {
  public:

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
 
 void WriteQuadIndices(uint32_t j, uint16_t* out) {
   const uint16_t v = uint16_t(4 * j);

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/Meshes.h"
+#include "device/ComRef.h"
+#include "device/Meshes.h"
 
 // One chunk: quad k uses vertices 4k..4k+3 in strip corner order (bottom left, top left,
 // bottom right, top right) and the indices 4k, 4k+1, 4k+2, 4k+2, 4k+1, 4k+3.

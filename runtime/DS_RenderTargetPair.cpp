@@ -2,7 +2,7 @@
 
 #include <d3dx9.h>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
 
 void DS_RenderTargetPair::ReleaseTargets() {
   current.Reset();

@@ -10,7 +10,7 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 class DS_RenderTargetPair {
  public:

@@ -1,9 +1,9 @@
 #include "runtime/DS_SlideShow_Light.h"
 
+#include "device/CurrentDevice.h"
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
-#include "runtime/device/CurrentDevice.h"
 
 DS_SlideShow_Light::~DS_SlideShow_Light() {
   fader_.reset();

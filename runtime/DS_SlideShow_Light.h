@@ -6,12 +6,12 @@
 #include <memory>
 #include <vector>
 
+#include "device/Meshes.h"
 #include "document/DS_IOF.h"
 #include "document/DS_IOF_Item.h"
 #include "runtime/DS_AudioFile.h"
 #include "runtime/DS_SharedPtr.h"
 #include "runtime/DS_SlideContainer.h"
-#include "runtime/device/Meshes.h"
 
 class DS_SlideShow_Light : public DS_IOF_Item {
  public:

@@ -1,7 +1,7 @@
 #include "runtime/DS_View2D.h"
 
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/TextureHelpers.h"
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 
 namespace {
 D3DXMATRIX Zero() {

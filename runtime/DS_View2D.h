@@ -12,8 +12,8 @@
 
 #include <cstdint>
 
+#include "device/Meshes.h"
 #include "runtime/Quads.h"
-#include "runtime/device/Meshes.h"
 
 class MediaRectangle;
 

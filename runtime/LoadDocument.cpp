@@ -2,8 +2,8 @@
 
 #include <memory>
 
+#include "device/ModuleResource.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/ModuleResource.h"
 
 DS_SlideShow_Light* ReadRootSlideShow(DS_IOF_Holder stream) {
   const DS_RecordHeader header = ReadRecordHeader(stream);  // the class name is not looked at

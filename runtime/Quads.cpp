@@ -1,7 +1,7 @@
 #include "runtime/Quads.h"
 
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/TextureHelpers.h"
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 
 namespace {
 // Alphas a, b, c, d belong to vertices 0, 2, 1, 3 (bottom left, bottom right, top left,

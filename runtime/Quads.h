@@ -6,9 +6,9 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_TextureInfo.h"
-#include "runtime/device/Meshes.h"
+#include "device/ComRef.h"
+#include "device/DS_TextureInfo.h"
+#include "device/Meshes.h"
 
 // Four corners in strip order: 0 bottom left, 1 top left, 2 bottom right, 3 top right.
 // For screen layouts z is written as the vertex's reciprocal w.

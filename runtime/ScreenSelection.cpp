@@ -1,9 +1,9 @@
 #include "runtime/ScreenSelection.h"
 
+#include "device/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/CurrentDevice.h"
 
 namespace {
 // What a screen draws with until it selects its own view, so the view is never null.

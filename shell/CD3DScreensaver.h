@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 #include "shell/DisplayTables.h"
 #include "shell/LaunchMode.h"
 

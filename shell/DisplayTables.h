@@ -5,7 +5,7 @@
 #include <windows.h>
 #include <d3d9.h>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 constexpr unsigned kMaxMonitors = 9;
 constexpr unsigned kMaxAdapters = 9;

@@ -5,8 +5,8 @@
 #include <windows.h>
 #include <dshow.h>
 
+#include "device/ComRef.h"
 #include "document/DS_IOF.h"
-#include "runtime/device/ComRef.h"
 #include "shell/Music.h"
 
 class DS_AudioFile;

@@ -2,9 +2,9 @@
 
 #include <memory>
 
+#include "device/CurrentDevice.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/LoadDocument.h"
-#include "runtime/device/CurrentDevice.h"
 #include "scene/DocumentReaders.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/MusicGraph.h"

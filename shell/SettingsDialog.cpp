@@ -6,7 +6,7 @@
 
 #include <cstring>
 
-#include "runtime/device/ModuleResource.h"
+#include "device/ModuleResource.h"
 #include "shell/CMoireScreensaver.h"
 #include "shell/Settings.h"
 #include "shell/SettingsIds.h"

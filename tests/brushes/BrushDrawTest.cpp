@@ -8,7 +8,7 @@
 
 #include "brushes/DS_FireFX.h"
 #include "brushes/SimpleBrushes.h"
-#include "runtime/device/TextureHelpers.h"
+#include "device/TextureHelpers.h"
 #include "tests/brushes/BrushDevice.h"
 
 namespace {

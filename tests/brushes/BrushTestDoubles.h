@@ -12,11 +12,11 @@
 #include <string>
 #include <vector>
 
+#include "device/ComRef.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_IOF.h"
 #include "runtime/DS_ABRender.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/ComRef.h"
 
 // The IUnknown of a stand-in: counted, deleted at zero, no other interface.
 template <class Interface>

@@ -4,10 +4,10 @@
 #include <cfenv>
 #include <optional>
 
+#include "device/TextureHelpers.h"
 #include "document/MediaCompound.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/support/RecordBytes.h"
 
 namespace {

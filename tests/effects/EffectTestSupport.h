@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 inline std::vector<uint8_t> ReadFileBytes(const std::string& path) {
   std::ifstream in(path, std::ios::binary);

@@ -1,7 +1,7 @@
 // The test harness itself: a real device under Xvfb whose back buffer reads back.
 #include <gtest/gtest.h>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
 #include "tests/support/TestDevice.h"
 
 TEST(Harness, ClearedBackBufferReadsBack) {

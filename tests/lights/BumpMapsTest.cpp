@@ -5,9 +5,9 @@
 #include <cstring>
 #include <vector>
 
-#include "runtime/device/BumpMaps.h"
-#include "runtime/device/DdsWriter.h"
-#include "runtime/device/TextureHelpers.h"
+#include "device/BumpMaps.h"
+#include "device/DdsWriter.h"
+#include "device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 namespace {

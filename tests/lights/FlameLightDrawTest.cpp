@@ -12,12 +12,12 @@
 #include <string>
 
 #include "brushes/SimpleBrushes.h"
+#include "device/Meshes.h"
 #include "document/DS_DocResManager.h"
 #include "lights/DS_FlameLight.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/Meshes.h"
 #include "tests/brushes/BrushTestDoubles.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/TestDevice.h"

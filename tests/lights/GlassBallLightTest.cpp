@@ -11,16 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/ReaderRegistry.h"
 #include "lights/DS_GlassBallLight.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/TextureHelpers.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
 #include "tests/lights/LightShots.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/RecordBytes.h"
-#include "runtime/ScreenSelection.h"
 #include "tests/support/TestDevice.h"
 
 namespace {

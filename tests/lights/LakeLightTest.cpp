@@ -9,19 +9,19 @@
 #include <string>
 #include <vector>
 
+#include "device/BumpMaps.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
 #include "document/ReaderRegistry.h"
 #include "lights/FakeLake2D.h"
-#include "runtime/device/BumpMaps.h"
 #include "runtime/DS_View2D.h"
+#include "runtime/ScreenSelection.h"
 #include "scene/DocumentReaders.h"
-#include "tests/resources/ManagerRecord.h"
 #include "tests/lights/CountingEffect.h"
 #include "tests/lights/LightShots.h"
+#include "tests/resources/ManagerRecord.h"
 #include "tests/resources/TestPictures.h"
 #include "tests/support/RecordBytes.h"
-#include "runtime/ScreenSelection.h"
 #include "tests/support/TestDevice.h"
 
 namespace {

@@ -25,10 +25,10 @@
 
 #include <d3dx9.h>
 
+#include "device/ComRef.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_SlideShow_Light.h"
 #include "runtime/DS_View2D.h"
-#include "runtime/device/ComRef.h"
 #include "shell/CMoireScreensaver.h"
 #include "tests/lights/CountingEffect.h"
 #include "tests/shell/IgnoredInput.h"

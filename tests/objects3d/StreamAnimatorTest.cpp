@@ -6,8 +6,8 @@
 #include <cmath>
 #include <utility>
 
+#include "device/DS_Frame.h"
 #include "objects/StreamAnimators.h"
-#include "runtime/device/DS_Frame.h"
 #include "tests/objects3d/Objects3DFixture.h"
 
 namespace {

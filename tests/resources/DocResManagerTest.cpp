@@ -9,10 +9,10 @@
 #include <cstring>
 #include <fstream>
 
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/resources/CompiledEffect.h"
 #include "tests/resources/ManagerRecord.h"
 #include "tests/resources/ModuleSearch.h"

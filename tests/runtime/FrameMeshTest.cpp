@@ -4,10 +4,10 @@
 #include <stdexcept>
 #include <vector>
 
+#include "device/DS_Frame.h"
+#include "device/Meshes.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
-#include "runtime/device/DS_Frame.h"
-#include "runtime/device/Meshes.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 

@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "device/MeshLoading.h"
+#include "device/Meshes.h"
+#include "device/TextureHelpers.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/MeshLoading.h"
-#include "runtime/device/Meshes.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 

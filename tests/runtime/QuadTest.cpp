@@ -1,9 +1,9 @@
 // Quad fills, alpha and colour setters, grid fills and texture-info conversion.
 #include <gtest/gtest.h>
 
+#include "device/TextureHelpers.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 

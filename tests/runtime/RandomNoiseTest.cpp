@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "device/TextureHelpers.h"
 #include "runtime/Noise.h"
 #include "runtime/Random.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 TEST(Random, SequenceStartsAtTheFixedValuesAndRestarts) {

@@ -7,8 +7,8 @@
 #include <functional>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/CurrentDevice.h"
+#include "device/ComRef.h"
+#include "device/CurrentDevice.h"
 
 // A managed A8R8G8B8 texture whose texel (x, y) is colour(x, y).
 inline ComRef<IDirect3DTexture9> MakeTexture(UINT w, UINT h, const std::function<D3DCOLOR(UINT, UINT)>& colour) {

@@ -3,9 +3,9 @@
 
 #include <optional>
 
+#include "device/TextureHelpers.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/runtime/RuntimeTestUtil.h"
 #include "tests/support/TestDevice.h"
 

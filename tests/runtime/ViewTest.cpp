@@ -4,12 +4,12 @@
 #include <cmath>
 #include <cstring>
 
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/TextureHelpers.h"
 #include "tests/support/TestDevice.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include <functional>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 struct FakeAdapter {
   D3DDISPLAYMODE desktop{1024, 768, 60, D3DFMT_X8R8G8B8};

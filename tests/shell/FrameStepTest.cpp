@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 #include "shell/AppClock.h"
 #include "tests/shell/RenderTargetPixel.h"
 #include "tests/shell/TestSaver.h"

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 inline uint32_t RenderTargetPixel(IDirect3DDevice9* device, int x, int y) {
   ComRef<IDirect3DSurface9> target, copy;

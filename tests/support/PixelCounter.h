@@ -7,7 +7,7 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 class PixelCounter {
  public:

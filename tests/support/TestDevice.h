@@ -8,8 +8,8 @@
 #include <optional>
 #include <vector>
 
+#include "device/ComRef.h"
 #include "runtime/ScreenSelection.h"
-#include "runtime/device/ComRef.h"
 
 struct Rgba {
   int r, g, b, a;

@@ -10,7 +10,7 @@
 #include <map>
 #include <set>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 namespace effectc {
 namespace {

@@ -3,7 +3,7 @@
 #include <sstream>
 #include <string>
 
-#include "runtime/device/DdsWriter.h"
+#include "device/DdsWriter.h"
 #include "tools/scenetool/SceneFields.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "runtime/device/DS_Frame.h"
+#include "device/DS_Frame.h"
 
 #include <stdexcept>
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 // A normal map of a height field (heights 0..255, row by row, the picture's red channel),
 // as D3DXComputeNormalMap makes it with flags 0: central differences over neighbours that

@@ -7,9 +7,9 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_TextureInfo.h"
-#include "runtime/device/DS_TextureSet.h"
+#include "device/ComRef.h"
+#include "device/DS_TextureInfo.h"
+#include "device/DS_TextureSet.h"
 
 // info := texture (shared), the source size, aspect height / width.
 void MakeTextureInfo(uint32_t width, uint32_t height, DS_TextureInfo& info, IDirect3DTexture9* texture);

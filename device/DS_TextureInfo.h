@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 struct DS_TextureInfo {
   ComRef<IDirect3DTexture9> texture;

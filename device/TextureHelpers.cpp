@@ -1,12 +1,12 @@
-#include "runtime/device/TextureHelpers.h"
+#include "device/TextureHelpers.h"
 
 #include <cstring>
 #include <vector>
 
-#include "runtime/device/BumpMaps.h"
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/DdsWriter.h"
-#include "runtime/device/ModuleResource.h"
+#include "device/BumpMaps.h"
+#include "device/CurrentDevice.h"
+#include "device/DdsWriter.h"
+#include "device/ModuleResource.h"
 
 void MakeTextureInfo(uint32_t width, uint32_t height, DS_TextureInfo& info, IDirect3DTexture9* texture) {
   if (info.texture.Get() != texture) info.texture = ComRef<IDirect3DTexture9>::Share(texture);

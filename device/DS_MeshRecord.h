@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 struct DS_MeshRecord {
   ComRef<IDirect3DVertexBuffer9> vertexBuffer;

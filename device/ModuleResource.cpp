@@ -1,4 +1,4 @@
-#include "runtime/device/ModuleResource.h"
+#include "device/ModuleResource.h"
 
 HMODULE LoadResourceModule(const std::wstring& name) {
   return name.empty() ? nullptr : LoadLibraryW(name.c_str());

@@ -7,7 +7,7 @@
 #include <list>
 #include <memory>
 
-#include "runtime/device/DS_AnimationBase.h"
+#include "device/DS_AnimationBase.h"
 
 class DS_Frame {
  public:

@@ -1,3 +1,3 @@
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
 
 IDirect3DDevice9* g_currentDevice = nullptr;

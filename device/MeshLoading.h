@@ -4,8 +4,8 @@
 // callers skip, and the failing code is returned.
 #include <d3dx9.h>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/DS_MeshRecord.h"
+#include "device/ComRef.h"
+#include "device/DS_MeshRecord.h"
 
 HRESULT LoadMeshFromMemory(const void* data, UINT size, UINT vertexSize, DS_MeshRecord& record);
 HRESULT LoadMeshFromFile(const wchar_t* fileName, UINT vertexSize, DS_MeshRecord& record);

@@ -1,10 +1,10 @@
-#include "runtime/device/BumpMaps.h"
+#include "device/BumpMaps.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstring>
 
-#include "runtime/device/CurrentDevice.h"
+#include "device/CurrentDevice.h"
 
 namespace {
 

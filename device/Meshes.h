@@ -6,10 +6,10 @@
 
 #include <cstdint>
 
-#include "runtime/device/ComRef.h"
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/DS_Frame.h"
-#include "runtime/device/VertexFormats.h"
+#include "device/ComRef.h"
+#include "device/CurrentDevice.h"
+#include "device/DS_Frame.h"
+#include "device/VertexFormats.h"
 
 // Locks a whole buffer (flags 0); null when there is none or the lock fails.
 template <class T, class Buffer>

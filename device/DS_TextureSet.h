@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "runtime/device/ComRef.h"
+#include "device/ComRef.h"
 
 struct DS_TextureSet {
   std::vector<ComRef<IDirect3DTexture9>> textures;

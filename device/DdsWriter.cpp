@@ -1,4 +1,4 @@
-#include "runtime/device/DdsWriter.h"
+#include "device/DdsWriter.h"
 
 #include <algorithm>
 #include <cstring>

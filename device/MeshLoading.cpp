@@ -1,10 +1,10 @@
-#include "runtime/device/MeshLoading.h"
+#include "device/MeshLoading.h"
 
 #include <cstring>
 
-#include "runtime/device/CurrentDevice.h"
-#include "runtime/device/TextureHelpers.h"
-#include "runtime/device/VertexFormats.h"
+#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
+#include "device/VertexFormats.h"
 
 namespace {
 struct LoadedX {
