@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "device/CurrentDevice.h"
+#include "device/DefaultPool.h"
 #include "device/MeshLoading.h"
 #include "device/ModuleResource.h"
 #include "device/TextureHelpers.h"
@@ -245,8 +246,13 @@ std::unique_ptr<DS_ImageFileLink> DS_DocResManager::LoadImageFile(const ds_strin
 }
 
 void DS_DocResManager::ReleaseDeviceResources() {
-  for (auto& [key, effect] : tables_->effects)
-    if (effect) effect->OnLostDevice();
+  // An effect's texture parameter would keep a scene capture alive across the reset
+  // (device/DefaultPool.h says why that fails on Windows).
+  for (auto& [key, effect] : tables_->effects) {
+    if (!effect) continue;
+    ClearEffectTextures(effect.Get());
+    effect->OnLostDevice();
+  }
 }
 
 void DS_DocResManager::AcquireDeviceResources() {

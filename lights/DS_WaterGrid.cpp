@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "device/CurrentDevice.h"
+#include "device/DefaultPool.h"
 #include "runtime/Random.h"
 
 namespace {
@@ -113,15 +114,11 @@ void DS_WaterGrid::ReleaseBuffers() {
 
 HRESULT DS_WaterGrid::CreateBuffers() {
   if (cellCount_ == 0) return S_OK;
-  IDirect3DDevice9* d = g_currentDevice;
-  if (!d) return E_FAIL;
+  if (!g_currentDevice) return E_FAIL;
   if (!indexBuffer_) {
-    HRESULT hr = d->CreateIndexBuffer(UINT(indexCount_ * sizeof(uint16_t)), 0, D3DFMT_INDEX16, D3DPOOL_DEFAULT,
-                                      indexBuffer_.Put(), nullptr);
-    if (FAILED(hr)) {
-      indexBuffer_.Reset();
-      return hr;
-    }
+    HRESULT hr = CreateDefaultPoolIndexBuffer(UINT(indexCount_ * sizeof(uint16_t)), 0, "water grid index buffer",
+                                              indexBuffer_);
+    if (FAILED(hr)) return hr;
     void* p = nullptr;
     hr = indexBuffer_->Lock(0, 0, &p, 0);
     if (FAILED(hr) || !p) {
@@ -133,12 +130,9 @@ HRESULT DS_WaterGrid::CreateBuffers() {
     indexBuffer_->Unlock();
   }
   if (!vertexBuffer_) {
-    HRESULT hr = d->CreateVertexBuffer(UINT(vertexCount_ * sizeof(DS_WaterVertex)), D3DUSAGE_DYNAMIC,
-                                       DS_WaterVertex::FVF, D3DPOOL_DEFAULT, vertexBuffer_.Put(), nullptr);
-    if (FAILED(hr)) {
-      vertexBuffer_.Reset();
-      return hr;
-    }
+    HRESULT hr = CreateDefaultPoolVertexBuffer(UINT(vertexCount_ * sizeof(DS_WaterVertex)), D3DUSAGE_DYNAMIC,
+                                               DS_WaterVertex::FVF, "water grid vertex buffer", vertexBuffer_);
+    if (FAILED(hr)) return hr;
   }
   return S_OK;
 }

@@ -10,6 +10,7 @@
 #include "device/BumpMaps.h"
 #include "device/CurrentDevice.h"
 #include "device/DdsWriter.h"
+#include "device/DefaultPool.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
@@ -172,8 +173,7 @@ void FakeLake2D::BuildBumpMap() {
   ComRef<IDirect3DTexture9> target;
   d->GetRenderTarget(0, savedTarget.Put());
   if (FAILED(d->GetDepthStencilSurface(savedDepth.Put()))) savedDepth.Reset();
-  if (FAILED(d->CreateTexture(w, h, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, target.Put(),
-                              nullptr)) ||
+  if (FAILED(CreateRenderTargetTexture(w, h, D3DFMT_A8R8G8B8, "lake wave render target", target)) ||
       FAILED(target->GetSurfaceLevel(0, surface.Put())))
     return;
   d->SetRenderTarget(0, surface.Get());

@@ -3,6 +3,7 @@
 #include <d3dx9.h>
 
 #include "device/CurrentDevice.h"
+#include "device/DefaultPool.h"
 
 void DS_RenderTargetPair::ReleaseTargets() {
   current.Reset();
@@ -16,9 +17,7 @@ void DS_RenderTargetPair::Create(uint32_t w, uint32_t h) {
   ReleaseTargets();
   if (!g_currentDevice) return;
   for (auto& target : targets)
-    if (FAILED(g_currentDevice->CreateTexture(w, h, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT,
-                                              target.Put(), nullptr)))
-      target.Reset();
+    CreateRenderTargetTexture(w, h, D3DFMT_A8R8G8B8, "scene capture target", target);
   if (!Ready()) {
     ReleaseTargets();
     return;

@@ -1,6 +1,7 @@
 #include <windows.h>
 #include <mmsystem.h>
 
+#include "device/DefaultPool.h"
 #include "shell/AppClock.h"
 #include "shell/CD3DScreensaver.h"
 
@@ -85,6 +86,7 @@ HRESULT CD3DScreensaver::StepFrame() {
           ReleaseDeviceResources();
           screen.resources = ScreenResources::Created;
         }
+        ReleaseDeviceBindings(screen.device.Get());
         if (FAILED(screen.device->Reset(&screen.presentParams)))
           errorFlag = 1;
         else if (FAILED(AcquireDeviceResources()))

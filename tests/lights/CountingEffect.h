@@ -102,7 +102,9 @@ class CountingEffect : public ID3DXEffect {
   HRESULT STDMETHODCALLTYPE CloneEffect(struct IDirect3DDevice9 *, struct ID3DXEffect **) override { return E_NOTIMPL; }
   HRESULT STDMETHODCALLTYPE SetRawValue(D3DXHANDLE, const void *, UINT, UINT) override { return E_NOTIMPL; }
 
- private:
+ protected:
   virtual ~CountingEffect() = default;
+
+ private:
   ULONG refs_ = 1;
 };

@@ -8,11 +8,16 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
 
 #include "device/CurrentDevice.h"
+#include "device/DefaultPool.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/ScreenSelection.h"
+#include "tests/lights/CountingEffect.h"
 #include "tests/resources/CompiledEffect.h"
 #include "tests/resources/ManagerRecord.h"
 #include "tests/resources/ModuleSearch.h"
@@ -231,6 +236,89 @@ TEST_F(DocResManagerTest, AnEffectIsCreatedOnceAndEachCallAddsAReference) {
     manager.ReleaseDeviceResources();
     manager.AcquireDeviceResources();
   }
+}
+
+// The real effect's texture parameters, found by their type and set to no texture.
+TEST_F(DocResManagerTest, ClearingAnEffectsTexturesLetsGoOfEachOfThem) {
+  std::vector<uint8_t> fx = Effect75();
+  ASSERT_FALSE(fx.empty()) << "TEVRANA_EFFECT_75 names the compiled effect";
+  DefaultPoolWatch watch;
+  ComRef<ID3DXEffect> effect;
+  ASSERT_EQ(D3DXCreateEffect(device.Device(), fx.data(), UINT(fx.size()), nullptr, nullptr, 0, nullptr, effect.Put(),
+                             nullptr),
+            D3D_OK);
+  ComRef<IDirect3DTexture9> scene, mask;
+  ASSERT_EQ(CreateRenderTargetTexture(64, 64, D3DFMT_A8R8G8B8, "scene", scene), D3D_OK);
+  ASSERT_EQ(CreateRenderTargetTexture(64, 64, D3DFMT_A8R8G8B8, "mask", mask), D3D_OK);
+  ASSERT_EQ(effect->SetTexture("Background", scene.Get()), D3D_OK);
+  ASSERT_EQ(effect->SetTexture("Mask", mask.Get()), D3D_OK);
+  const float scale[2] = {2.0f, 0.5f};
+  ASSERT_EQ(effect->SetFloatArray("Scale", scale, 2), D3D_OK);
+  scene.Reset();
+  mask.Reset();
+  EXPECT_EQ(watch.Survivors(), (std::vector<std::string>{"scene", "mask"})) << "the effect holds both";
+  ClearEffectTextures(effect.Get());
+  EXPECT_TRUE(watch.Survivors().empty());
+  for (const char* name : {"Background", "Mask"}) {
+    ComRef<IDirect3DBaseTexture9> held;
+    effect->GetTexture(name, held.Put());
+    EXPECT_FALSE(held) << name;
+  }
+  float kept[2] = {};
+  effect->GetFloatArray("Scale", kept, 2);
+  EXPECT_EQ(kept[0], 2.0f) << "only textures are cleared";
+  EXPECT_EQ(kept[1], 0.5f);
+}
+
+// An effect that keeps its textures when told the device is lost. Wine's own lets go of
+// them there, so the release step must not count on it.
+class TextureKeepingEffect : public CountingEffect {
+ public:
+  HRESULT STDMETHODCALLTYPE GetDesc(D3DXEFFECT_DESC* desc) override {
+    *desc = D3DXEFFECT_DESC{};
+    desc->Parameters = UINT(std::size(kNames));
+    return S_OK;
+  }
+  D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE parent, UINT i) override {
+    return !parent && i < std::size(kNames) ? kNames[i] : nullptr;
+  }
+  HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE, D3DXPARAMETER_DESC* desc) override {
+    *desc = D3DXPARAMETER_DESC{};
+    desc->Class = D3DXPC_OBJECT;
+    desc->Type = D3DXPT_TEXTURE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE name, IDirect3DBaseTexture9* texture) override {
+    for (size_t i = 0; i < std::size(kNames); ++i)
+      if (std::strcmp(name, kNames[i]) == 0) held_[i] = ComRef<IDirect3DBaseTexture9>::Share(texture);
+    return S_OK;
+  }
+
+ private:
+  static constexpr const char* kNames[] = {"Background", "Mask"};
+  ComRef<IDirect3DBaseTexture9> held_[2];
+};
+
+// The release before a reset takes every texture back from the effects, so that no capture
+// target outlives it (Windows would refuse the reset).
+TEST_F(DocResManagerTest, TheReleaseTakesEveryTextureBackFromTheEffects) {
+  DefaultPoolWatch watch;
+  DS_DocResManager manager;
+  auto* keeping = new TextureKeepingEffect;
+  const DS_HLSLEffectFile link(75, L"common_res.dll");
+  manager.Tables().effects[link.Key()] = ComRef<ID3DXEffect>::Adopt(keeping);
+  ComRef<IDirect3DTexture9> scene;
+  ASSERT_EQ(CreateRenderTargetTexture(64, 64, D3DFMT_A8R8G8B8, "scene", scene), D3D_OK);
+  manager.GetEffect(link)->SetTexture("Background", scene.Get());
+  scene.Reset();
+  ASSERT_EQ(watch.Survivors(), (std::vector<std::string>{"scene"}));
+
+  manager.ReleaseDeviceResources();
+  EXPECT_EQ(keeping->lost, 1);
+  EXPECT_TRUE(watch.Survivors().empty()) << "an effect still holds the scene";
+  EXPECT_EQ(device.Device()->Reset(&device.Params()), D3D_OK);
+  manager.AcquireDeviceResources();
+  EXPECT_EQ(keeping->reset, 1);
 }
 
 TEST_F(DocResManagerTest, AnEffectTheModuleLacksIsNullAndTheModuleIsNotSearchedAgain) {
