@@ -8,7 +8,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -17,11 +16,11 @@
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/ScreenSelection.h"
-#include "tests/lights/CountingEffect.h"
 #include "tests/resources/CompiledEffect.h"
 #include "tests/resources/ManagerRecord.h"
 #include "tests/resources/ModuleSearch.h"
 #include "tests/resources/TestPictures.h"
+#include "tests/support/EffectsKeepingTextures.h"
 #include "tests/support/TestDevice.h"
 
 namespace {
@@ -270,55 +269,33 @@ TEST_F(DocResManagerTest, ClearingAnEffectsTexturesLetsGoOfEachOfThem) {
   EXPECT_EQ(kept[1], 0.5f);
 }
 
-// An effect that keeps its textures when told the device is lost. Wine's own lets go of
-// them there, so the release step must not count on it.
-class TextureKeepingEffect : public CountingEffect {
- public:
-  HRESULT STDMETHODCALLTYPE GetDesc(D3DXEFFECT_DESC* desc) override {
-    *desc = D3DXEFFECT_DESC{};
-    desc->Parameters = UINT(std::size(kNames));
-    return S_OK;
-  }
-  D3DXHANDLE STDMETHODCALLTYPE GetParameter(D3DXHANDLE parent, UINT i) override {
-    return !parent && i < std::size(kNames) ? kNames[i] : nullptr;
-  }
-  HRESULT STDMETHODCALLTYPE GetParameterDesc(D3DXHANDLE, D3DXPARAMETER_DESC* desc) override {
-    *desc = D3DXPARAMETER_DESC{};
-    desc->Class = D3DXPC_OBJECT;
-    desc->Type = D3DXPT_TEXTURE;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE SetTexture(D3DXHANDLE name, IDirect3DBaseTexture9* texture) override {
-    for (size_t i = 0; i < std::size(kNames); ++i)
-      if (std::strcmp(name, kNames[i]) == 0) held_[i] = ComRef<IDirect3DBaseTexture9>::Share(texture);
-    return S_OK;
-  }
-
- private:
-  static constexpr const char* kNames[] = {"Background", "Mask"};
-  ComRef<IDirect3DBaseTexture9> held_[2];
-};
-
 // The release before a reset takes every texture back from the effects, so that no capture
-// target outlives it (Windows would refuse the reset).
+// target outlives it (Windows would refuse the reset), also where an effect keeps its
+// textures when it is told the device is lost.
 TEST_F(DocResManagerTest, TheReleaseTakesEveryTextureBackFromTheEffects) {
+  std::vector<uint8_t> fx = Effect75();
+  ASSERT_FALSE(fx.empty()) << "TEVRANA_EFFECT_75 names the compiled effect";
   DefaultPoolWatch watch;
+  ManagerRecord r;
+  r.files.push_back({Key(L"common_res.dll", 75), {RecordWithBytes(fx, L"", 75, L"common_res.dll")}});
   DS_DocResManager manager;
-  auto* keeping = new TextureKeepingEffect;
-  const DS_HLSLEffectFile link(75, L"common_res.dll");
-  manager.Tables().effects[link.Key()] = ComRef<ID3DXEffect>::Adopt(keeping);
+  Load(manager, r, 3);
+  ComRef<ID3DXEffect> effect = manager.GetEffect(DS_HLSLEffectFile(75, L"common_res.dll"));
+  ASSERT_TRUE(effect);
   ComRef<IDirect3DTexture9> scene;
   ASSERT_EQ(CreateRenderTargetTexture(64, 64, D3DFMT_A8R8G8B8, "scene", scene), D3D_OK);
-  manager.GetEffect(link)->SetTexture("Background", scene.Get());
+  effect->SetTexture("Background", scene.Get());
   scene.Reset();
   ASSERT_EQ(watch.Survivors(), (std::vector<std::string>{"scene"}));
-
-  manager.ReleaseDeviceResources();
-  EXPECT_EQ(keeping->lost, 1);
-  EXPECT_TRUE(watch.Survivors().empty()) << "an effect still holds the scene";
+  {
+    EffectsKeepingTextures keeping({effect.Get()});
+    manager.ReleaseDeviceResources();
+    EXPECT_EQ(keeping.LostCalls(), 1);
+    EXPECT_TRUE(watch.Survivors().empty()) << "the effect still holds the scene";
+  }
   EXPECT_EQ(device.Device()->Reset(&device.Params()), D3D_OK);
   manager.AcquireDeviceResources();
-  EXPECT_EQ(keeping->reset, 1);
+  EXPECT_NE(effect->GetTechniqueByName("Main"), nullptr);
 }
 
 TEST_F(DocResManagerTest, AnEffectTheModuleLacksIsNullAndTheModuleIsNotSearchedAgain) {
