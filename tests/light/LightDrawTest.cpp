@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 
+#include "device/DefaultPool.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_2D_Light.h"
 #include "runtime/DS_View2D.h"
@@ -295,6 +296,7 @@ TEST_F(LightDrawTest, AfterADeviceResetTheCaptureWorksAgain) {
   light.ReleaseDeviceResources();  // any number of times
   EXPECT_FALSE(light.CaptureTargets().current);
   EXPECT_FALSE(light.GetSceneTexture()->Get());
+  ReleaseDeviceBindings(device.Device());
   ASSERT_EQ(device.Device()->Reset(&device.Params()), D3D_OK);
   light.AcquireDeviceResources();
   ASSERT_TRUE(light.CaptureTargets().current);

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "brushes/SimpleBrushes.h"
+#include "device/DefaultPool.h"
 #include "device/Meshes.h"
 #include "document/DS_DocResManager.h"
 #include "lights/DS_FlameLight.h"
@@ -365,6 +366,7 @@ TEST_F(FlameLightDrawTest, AfterARealDeviceResetEverythingDrawsAgain) {
   flame.ReleaseDeviceResources();
   EXPECT_EQ(watcher->lostDevice, 1);
   EXPECT_FALSE(flame.CaptureTargets().current);
+  ReleaseDeviceBindings(device.Device());
   ASSERT_EQ(device.Device()->Reset(&device.Params()), D3D_OK);
   flame.AcquireDeviceResources();
   EXPECT_EQ(watcher->resetDevice, 1) << "the flame light left the manager's effects lost";

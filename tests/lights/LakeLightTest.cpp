@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "device/BumpMaps.h"
+#include "device/DefaultPool.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
 #include "document/ReaderRegistry.h"
@@ -357,8 +358,11 @@ TEST_F(LakeTest, TheBumpMapMadeOnTheDeviceIsTheOneAStoredMapHolds) {
   lake.BuildBumpMap();
   EXPECT_FALSE(lake.BumpTexture()) << "the regenerate flag is 1 until the first creation";
   lake.RegenerateFlag() = 0;
+  DefaultPoolWatch watch;
   lake.BuildBumpMap();
   ASSERT_TRUE(lake.BumpTexture());
+  EXPECT_EQ(watch.MadeCount(), 1u) << "the wave picture is drawn into a render target";
+  EXPECT_TRUE(watch.Survivors().empty()) << "the render target outlives the bump map";
   D3DSURFACE_DESC desc;
   lake.BumpTexture()->GetLevelDesc(0, &desc);
   ASSERT_EQ(desc.Format, D3DFMT_V8U8);
@@ -456,6 +460,7 @@ TEST_F(LakeTest, AfterADeviceResetTheLakeAndTheDocumentsEffectsComeBack) {
   const std::vector<uint32_t> before = Frame(lake);
   lake.ReleaseDeviceResources();
   EXPECT_EQ(effect->lost, 1);
+  ReleaseDeviceBindings(device.Device());
   ASSERT_EQ(device.Device()->Reset(&device.Params()), D3D_OK);
   lake.AcquireDeviceResources();
   EXPECT_EQ(effect->reset, 1) << "the lake restores the effects, as the base light does";

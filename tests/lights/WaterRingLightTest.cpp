@@ -4,8 +4,12 @@
 // drawn over it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <string>
+#include <vector>
 
+#include "device/DefaultPool.h"
 #include "lights/DS_WaterRingLight.h"
 #include "objects/RootedEmitters.h"
 #include "tests/lights/CountingEffect.h"
@@ -186,18 +190,24 @@ TEST_F(WaterRingLightTest, ParametersReachTheWaterAtTheirOwnTimes) {
 }
 
 TEST_F(WaterRingLightTest, AResetReleasesTheWaterBuffersAndTheNextAcquisitionMakesThemAgain) {
+  DefaultPoolWatch watch;
   DS_WaterRingLight light;
   light.PictureLink().SetKey(RampPicture());
   Start(light);
   auto* effect = new CountingEffect;
   manager.Tables().effects[DS_LinkKey{L"common_res.dll", 76}] = ComRef<ID3DXEffect>::Adopt(effect);
   ASSERT_NE(light.Grid().VertexBuffer(), nullptr);
+  const std::vector<std::string> made = watch.Survivors();
+  EXPECT_EQ(std::count(made.begin(), made.end(), "water grid vertex buffer"), 1);
+  EXPECT_EQ(std::count(made.begin(), made.end(), "water grid index buffer"), 1);
   light.ReleaseDeviceResources();
   EXPECT_EQ(effect->lost, 1);
   EXPECT_EQ(light.Grid().VertexBuffer(), nullptr);
   EXPECT_EQ(light.Grid().IndexBuffer(), nullptr);
   EXPECT_FALSE(light.CaptureTargets().Ready());
+  EXPECT_TRUE(watch.Survivors().empty()) << "a default-pool buffer or target is still held";
   // A device with default-pool objects cannot be reset; without them it can.
+  ReleaseDeviceBindings(device.Device());
   EXPECT_HRESULT_SUCCEEDED(device.Device()->Reset(&device.Params()));
   light.AcquireDeviceResources();
   EXPECT_EQ(effect->reset, 1) << "the manager's effects are restored, as the base light restores them";
