@@ -19,14 +19,6 @@ D3DXMATRIX Identity() {
 // A target has at least one pixel, so no scale divides by zero.
 int32_t AtLeastOne(int32_t size) { return size < 1 ? 1 : size; }
 
-// A bar of no width or no height covers no pixel: it keeps no primitive to draw (two of the
-// four bars in fit mode, all four when the picture has the target's aspect).
-void WriteBar(DS_SimpleMesh<DX_V::SC>& bar, float left, float top, float right, float bottom) {
-  if (!bar.Lock()) return;  // keeps its old vertices
-  WriteQuadSC(RectangleQuad(left, top, right, bottom), bar);
-  bar.Unlock();
-  bar.primitiveCount = left != right && top != bottom ? 2 : 0;
-}
 }  // namespace
 
 DS_View2D::DS_View2D()
@@ -42,6 +34,22 @@ void DS_View2D::CreateBars() {
   DS_QuadCorners screen;
   FitQuadToBackBuffer(screen);
   for (auto& bar : bars) FillQuadSC(bar, 0xFF000000u, screen);
+  for (bool& written : barsWritten_) written = false;
+}
+
+// A bar of no width or no height covers no pixel: it keeps no primitive to draw (two of the
+// four bars in fit mode, all four when the picture has the target's aspect).
+void DS_View2D::WriteBar(Bar which, float left, float top, float right, float bottom) {
+  DS_SimpleMesh<DX_V::SC>& bar = bars[which];
+  const BarRectangle& last = written_[which];
+  if (barsWritten_[which] && last.left == left && last.top == top && last.right == right && last.bottom == bottom)
+    return;
+  if (!bar.Lock()) return;  // keeps its old vertices
+  WriteQuadSC(RectangleQuad(left, top, right, bottom), bar);
+  bar.Unlock();
+  bar.primitiveCount = left != right && top != bottom ? 2 : 0;
+  written_[which] = BarRectangle{left, top, right, bottom};
+  barsWritten_[which] = true;
 }
 
 void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32_t newMode, bool exact) {
@@ -92,10 +100,10 @@ void DS_View2D::LayOutBars(const FittedPicture& r) {
   if (X > 0) ++X;
   if (Y > 0) ++Y;
   float PW = float(int32_t(pw)), PH = float(int32_t(ph));
-  WriteBar(bars[kLeft], 0.0f, 0.0f, float(X), PH);
-  WriteBar(bars[kRight], r.x1, 0.0f, r.x1 + float(X), PH);
-  WriteBar(bars[kTop], 0.0f, 0.0f, PW, float(Y));
-  WriteBar(bars[kBottom], 0.0f, r.y1, PW, r.y1 + float(Y));
+  WriteBar(kLeft, 0.0f, 0.0f, float(X), PH);
+  WriteBar(kRight, r.x1, 0.0f, r.x1 + float(X), PH);
+  WriteBar(kTop, 0.0f, 0.0f, PW, float(Y));
+  WriteBar(kBottom, 0.0f, r.y1, PW, r.y1 + float(Y));
 }
 
 void DS_View2D::SetUpProjection(int32_t width, int32_t height) {

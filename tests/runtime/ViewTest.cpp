@@ -299,6 +299,37 @@ TEST(View, BarsOfA4To3PictureOn1280x720) {
   EXPECT_EQ(proj, view.projection);
 }
 
+// Setup runs twice a frame while the scene is captured; a bar whose rectangle stays is not
+// locked and written again (each lock waits for the device), a moved one and a new buffer are.
+TEST(View, ABarIsWrittenAgainOnlyWhenItsRectangleOrBufferChanges) {
+  TestDevice dev(64, 64);
+  ASSERT_TRUE(dev.Ok());
+  DS_View2D view;
+  view.CreateBars();
+  auto left = [&] {
+    DX_V::SC* v = view.bars[DS_View2D::kLeft].Lock();
+    const float x = v[2].x;  // the right edge
+    view.bars[DS_View2D::kLeft].Unlock();
+    return x;
+  };
+  auto mark = [&] {
+    DX_V::SC* v = view.bars[DS_View2D::kLeft].Lock();
+    v[2].x = -7.0f;
+    view.bars[DS_View2D::kLeft].Unlock();
+  };
+  view.Setup(1280, 720, Picture(800, 600), 1, true);
+  ASSERT_EQ(left(), 161.0f);
+  mark();
+  for (int mode : {3, 1, 2}) view.Setup(1280, 720, Picture(800, 600), mode, true);
+  EXPECT_EQ(left(), -7.0f) << "the same rectangle was written again";
+  view.Setup(1280, 720, Picture(640, 640), 1, true);
+  EXPECT_EQ(left(), 281.0f) << "a moved bar is written";
+  mark();
+  view.CreateBars();
+  view.Setup(1280, 720, Picture(640, 640), 1, true);
+  EXPECT_EQ(left(), 281.0f) << "new buffers get their rectangles";
+}
+
 TEST(View, BackBufferScaling) {
   TestDevice dev(320, 180);
   ASSERT_TRUE(dev.Ok());
