@@ -116,6 +116,8 @@ class DS_FX_Constructor : public DS_ABObj_Constructor {
   // fire, whose pictures) the resource manager could not make draws nothing, and must not
   // be taken for one that samples the scene.
   virtual bool CanDraw() const { return bool(effect_); }
+  // Whether the slide must capture the scene for this brush: its flag is set and it draws.
+  virtual bool SamplesScene() const { return sceneEffect.Value() != 0 && CanDraw(); }
 
   // The common end of drawing: technique, "Scale", "Mask", "Background", every pass over
   // the picture's mesh. Nothing without an effect.
@@ -165,7 +167,7 @@ class DS_BrushObj : public DS_ABObj {
   void DrawFrame(DS_ABRender& host) override { brush_->DrawFrame(host); }
   void Update(float time) override { brush_->Update(time); }
   void SyncParams() override {}
-  bool IsSceneEffect() override { return brush_->sceneEffect.Value() != 0 && brush_->CanDraw(); }
+  bool IsSceneEffect() override { return brush_->SamplesScene(); }
   bool TestPoint(float, float) override { return false; }
 
   DS_FX_Constructor* Brush() const { return brush_; }

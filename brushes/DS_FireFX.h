@@ -31,6 +31,11 @@ class DS_FireFX : public DS_FX_Constructor {
   void Render(DS_ABRender& host) override;
   DS_FX_Constructor* Clone() const override { return new DS_FireFX(*this); }
   bool CanDraw() const override { return Effect() && pattern_ && noise_; }
+  // Never, whatever its flag: its technique is "Main" always, which adds the flames over
+  // what is drawn and reads no "Background". Counted as a scene effect, it ended the capture
+  // before itself and burned over a back buffer the picture never reached. The flag is
+  // still read, copied and written.
+  bool SamplesScene() const override { return false; }
 
   // The grid's 81 vertices from the corners and the tiling.
   void BuildGrid();

@@ -2,7 +2,6 @@
 
 #include <objbase.h>
 
-#include <algorithm>
 #include <bit>
 #include <cmath>
 #include <vector>
@@ -19,10 +18,6 @@
 namespace {
 
 DWORD FloatBits(float f) { return std::bit_cast<DWORD>(f); }
-
-// Powers beyond this would ask for copies larger than any device makes (or shift past the
-// int); a stored value out of range takes the nearest of 0..5.
-int32_t CopyPower(int32_t stored) { return std::clamp(stored, 0, 5); }
 
 // The heights of a render target: the red channel of what was drawn into it. Read back
 // through system memory, as render targets cannot be locked.
@@ -255,7 +250,7 @@ void FakeLake2D::CreateDeviceResources() {
   LayoutReflection();
   SetBackdropTexCoords(waveTiling.scaledValue);
   for (auto& quad : tintQuads_) SetQuadColorPC(quad, tint);
-  ResampleSquareTexture(CopyPower(resamplePower.Value()), reflectionCopy_, pictureMesh_.info.texture.Get());
+  ResampleSquareTexture(resamplePower.Value(), reflectionCopy_, pictureMesh_.info.texture.Get());
   // The document's bump map; none stored gives none, and the lake mirrors undisplaced.
   bumpTexture_ = g_docResManager ? g_docResManager->Tables().guidTextures[bumpIdentity] : nullptr;
   regenerate_ = 0;
@@ -326,7 +321,7 @@ void FakeLake2D::SetBumpStages() {
 void FakeLake2D::OnImageChanged() {
   LoadImageTexture(pictureLink_, pictureMesh_);
   Resize(width_, height_);
-  ResampleSquareTexture(CopyPower(resamplePower.Value()), reflectionCopy_, pictureMesh_.info.texture.Get());
+  ResampleSquareTexture(resamplePower.Value(), reflectionCopy_, pictureMesh_.info.texture.Get());
   DS_2D_Light::Resize(width_, height_);
   LayoutReflection();
 }

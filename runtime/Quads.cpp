@@ -1,9 +1,13 @@
 #include "runtime/Quads.h"
 
+#include <algorithm>
+
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
 
 namespace {
+constexpr uint32_t kSquareCopyBase = 128;  // the side of a square copy of power 0
+
 // Alphas a, b, c, d belong to vertices 0, 2, 1, 3 (bottom left, bottom right, top left,
 // top right).
 template <class V>
@@ -127,8 +131,18 @@ void CreateCentredQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, float width, float h
   quad.Unlock();
 }
 
+int32_t SquareCopyPower(int32_t stored, uint32_t maxTextureSide) {
+  int32_t power = 0;
+  while (power < stored && (uint64_t(kSquareCopyBase) << (power + 1)) <= maxTextureSide) ++power;
+  return power;
+}
+
 void ResampleSquareTexture(int power, DS_ImageQuad& pictureQuad, IDirect3DTexture9* source) {
-  UINT size = 128u << power;
+  D3DCAPS9 caps{};
+  const uint32_t maxSide = g_currentDevice && SUCCEEDED(g_currentDevice->GetDeviceCaps(&caps))
+                               ? std::min(caps.MaxTextureWidth, caps.MaxTextureHeight)
+                               : 0;
+  const UINT size = kSquareCopyBase << SquareCopyPower(power, maxSide);
   ComRef<IDirect3DTexture9> resampled;
   ResampleTexture(source, size, size, D3DFMT_UNKNOWN, resampled);
   pictureQuad.info.texture = std::move(resampled);

@@ -53,8 +53,14 @@ void SetQuadAlphaSCT(uint8_t alpha, DS_TexturedQuad<DX_V::SCT>& quad, float fact
 void CreateCentredQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, float width, float height);
 
 // Picture and grid quads.
-// The picture quad's texture becomes the source resampled to (128 << power) squared; the
-// info keeps the picture's size.
+// The power of a square copy of (128 << power) for a stored power: a negative one gives 0,
+// and one past the largest side the device makes (its D3DCAPS9 MaxTextureWidth and
+// MaxTextureHeight, the smaller) stops at that side, however large it is. A side under
+// 128 still gives 0.
+int32_t SquareCopyPower(int32_t stored, uint32_t maxTextureSide);
+// The picture quad's texture becomes the source resampled to (128 << power) squared, the
+// power taken through SquareCopyPower with the current device's largest side; the info
+// keeps the picture's size.
 void ResampleSquareTexture(int power, DS_ImageQuad& pictureQuad, IDirect3DTexture9* source);
 // Bilinear fill of a grid of (rows + 1) x (columns + 1) vertices, column after column,
 // each column from the bottom edge (corner 0 side) to the top edge.

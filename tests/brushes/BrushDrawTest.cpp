@@ -1,14 +1,17 @@
 // Brushes on a real device: each changes pixels only inside its mask and changes them over
 // time; with the scene-effect flag a brush samples what was drawn before it; a brush
 // without a mask paints the whole picture (the unbound mask sampler reads alpha 1, on
-// Wine as on Windows); a scene-sampling brush without its effect leaves the scene intact.
+// Wine as on Windows); a scene-sampling brush without its effect leaves the scene intact;
+// the fire, which reads no scene, burns with the flag as without.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
 
 #include "brushes/DS_FireFX.h"
 #include "brushes/SimpleBrushes.h"
 #include "device/TextureHelpers.h"
+#include "runtime/DS_SlideContainer.h"
 #include "tests/brushes/BrushDevice.h"
 
 namespace {
@@ -149,6 +152,11 @@ void GridFire(DS_FireFX& fire) {
   fire.corners.corners[3].Value() = D3DXVECTOR3(100, 90, 0);
   fire.brightness.SetValue(40);
 }
+// The grid of GridFire, at the texture coordinates of the picture.
+bool InGrid(float u, float v) {
+  const float x = u * BrushDevice::kW, y = v * BrushDevice::kH;
+  return x > 19 && x < 101 && y > 29 && y < 91;
+}
 
 TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsGridAndFlickers) {
   DS_FireFX fire;
@@ -181,19 +189,15 @@ TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsGridAndFlickers) {
   EXPECT_FLOAT_EQ(minY, 30.0f);
   EXPECT_FLOAT_EQ(maxY, 90.0f);
 
-  auto inGrid = [](float u, float v) {
-    const float x = u * BrushDevice::kW, y = v * BrushDevice::kH;
-    return x > 19 && x < 101 && y > 29 && y < 91;
-  };
   const std::vector<uint32_t> picture = fixture.Frame({}, 0.0f);
   const std::vector<uint32_t> first = fixture.Frame({object}, 1.0f);
   fixture.SaveIfAsked("brush-fire-1");
   const std::vector<uint32_t> second = fixture.Frame({object}, 1.6f);
   fixture.SaveIfAsked("brush-fire-2");
-  const auto burning = fixture.Compare(picture, first, inGrid);
+  const auto burning = fixture.Compare(picture, first, InGrid);
   EXPECT_EQ(burning.outside, 0);
   EXPECT_GT(burning.inside, 80 * 60 / 5);
-  const auto flicker = fixture.Compare(first, second, inGrid);
+  const auto flicker = fixture.Compare(first, second, InGrid);
   EXPECT_EQ(flicker.outside, 0);
   EXPECT_GT(flicker.inside, 100);
 }
@@ -211,6 +215,103 @@ TEST_F(BrushDrawTest, TheFireBurnsOnlyInsideItsMask) {
   const auto changes = fixture.Compare(picture, burning, [](float u, float) { return u < 0.43f; });
   EXPECT_EQ(changes.outside, 0);
   EXPECT_GT(changes.inside, 30 * 60 / 5);
+}
+
+// The fire with its scene flag set still burns over the picture: its technique reads no
+// scene, so the slide captures nothing for it. A back buffer left magenta before each frame
+// shows what a capture ended before the fire would leave: the fire over a stale buffer.
+TEST_F(BrushDrawTest, WithTheSceneFlagTheFireBurnsOverThePictureAsWithout) {
+  const std::function<bool(float, float)> everywhere = [](float, float) { return true; };
+  const std::function<bool(float, float)> leftOfMask = [](float u, float) { return u < 0.4f; };
+  struct Case {
+    const char* name;
+    const std::function<bool(float, float)>* mask;
+    std::function<bool(float, float)> burns;  // the grid, within the mask's edge
+  } cases[] = {
+      {"grid", &everywhere, InGrid},
+      {"grid and mask", &leftOfMask, [](float u, float v) { return InGrid(u, v) && u < 0.43f; }},
+  };
+  const std::vector<uint32_t> picture = fixture.Frame({}, 0.0f);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto burning = [&](int sceneFlag) {
+      DS_FireFX fire;
+      GridFire(fire);
+      fire.sceneEffect.Value() = sceneFlag;
+      fixture.StoreMask(fire.guid, *c.mask);
+      auto object = fixture.Object(fire);
+      EXPECT_FALSE(object->IsSceneEffect());
+      fixture.device.Clear(0xFFFF00FF);
+      return fixture.Frame({object}, 1.0f);
+    };
+    const std::vector<uint32_t> plain = burning(0);
+    const std::vector<uint32_t> flagged = burning(1);
+    fixture.SaveIfAsked("brush-fire-scene-flag");
+    const auto overPicture = fixture.Compare(picture, flagged, c.burns);
+    EXPECT_EQ(overPicture.outside, 0);
+    EXPECT_GT(overPicture.inside, 30 * 60 / 5);
+    const auto asWithout = fixture.Compare(plain, flagged, everywhere, 0);
+    EXPECT_EQ(asWithout.inside, 0);
+  }
+}
+
+// Between two brushes that sample the scene, the fire with its flag set leaves them the
+// scene: the light brush brightens the right half of what was drawn, the fire burns over
+// that, and the copy shows the right half in the left half, brightened and burning.
+TEST_F(BrushDrawTest, TheFireWithTheSceneFlagBetweenSceneBrushesLeavesThemTheScene) {
+  auto frame = [&](std::optional<int> fireFlag) {
+    DS_LightFX bright;
+    bright.intensity.SetValue(300);
+    bright.sceneEffect.Value() = 1;
+    fixture.StoreMask(bright.guid, [](float u, float) { return u >= 0.5f; });
+    DS_BackgroundCopy copy;
+    copy.rectangle.x.Value() = BrushDevice::kW / 2;
+    copy.sceneEffect.Value() = 1;
+    fixture.StoreMask(copy.guid, LeftHalf);
+    // Drawn from last to first: the light brush, the fire, the copy.
+    std::vector<DS_SharedPtr<DS_ABObj>> objects{fixture.Object(copy)};
+    DS_FireFX fire;
+    GridFire(fire);
+    if (fireFlag) {
+      fire.sceneEffect.Value() = *fireFlag;
+      objects.push_back(fixture.Object(fire));
+    }
+    objects.push_back(fixture.Object(bright));
+    // The slide counts the two brushes that sample the scene, never the fire.
+    DS_SlideContainer slide;
+    slide.objects = objects;
+    EXPECT_EQ(slide.CaptureCount(), 2);
+    fixture.device.Clear(0xFFFF00FF);
+    return fixture.Frame(objects, 1.0f);
+  };
+  const std::vector<uint32_t> picture = fixture.Frame({}, 0.0f);
+  const std::vector<uint32_t> noFire = frame(std::nullopt);
+  const std::vector<uint32_t> plainFire = frame(0);
+  const std::vector<uint32_t> flaggedFire = frame(1);
+  fixture.SaveIfAsked("brush-fire-between-scene-brushes");
+  // The flag changes nothing.
+  const auto asWithout = fixture.Compare(plainFire, flaggedFire, [](float, float) { return true; }, 0);
+  EXPECT_EQ(asWithout.inside, 0);
+  // The fire shows where it burns and where the copy shows it (half a picture to the left),
+  // and nowhere else.
+  const auto fireShows = fixture.Compare(noFire, flaggedFire, [](float u, float v) {
+    return InGrid(u, v) || (u < 0.53f && InGrid(u + 0.5f, v));
+  });
+  EXPECT_EQ(fireShows.outside, 0);
+  EXPECT_GT(fireShows.inside, 30 * 60 / 5);
+  // Both halves are brighter than the picture: the copy saw the light brush's result.
+  auto sum = [&](const std::vector<uint32_t>& px, int x0, int x1) {
+    long total = 0;
+    for (int y = 0; y < 20; ++y)  // above the fire's grid
+      for (int x = x0; x < x1; ++x) {
+        const Rgba p = fixture.At(px, x, y);
+        total += p.r + p.g + p.b;
+      }
+    return total;
+  };
+  const int half = BrushDevice::kW / 2;
+  EXPECT_GT(sum(flaggedFire, 0, half - 4), sum(picture, 0, half - 4) * 11 / 10);
+  EXPECT_GT(sum(flaggedFire, half + 4, BrushDevice::kW), sum(picture, half + 4, BrushDevice::kW) * 11 / 10);
 }
 
 }  // namespace

@@ -330,10 +330,15 @@ TEST(Fire, DefaultsAsTheFireSetsThem) {
   EXPECT_EQ(fire.effect->textures["Background"], fire.host.Scene());
   EXPECT_EQ(fire.brush.patternLink.Key().stamp, 93);
   EXPECT_EQ(fire.brush.noiseLink.Key().stamp, 8);
-  // The scene flag does not choose a technique here.
+  // The scene flag does not choose a technique here, and the slide captures nothing for it;
+  // the clone still carries the flag.
   fire.brush.sceneEffect.Value() = 1;
   fire.Draw();
   EXPECT_EQ(fire.effect->technique, "Main");
+  std::unique_ptr<DS_ABObj> object(fire.brush.CreateObject());
+  EXPECT_EQ(static_cast<DS_BrushObj*>(object.get())->Brush()->sceneEffect.Value(), 1);
+  ASSERT_TRUE(static_cast<DS_BrushObj*>(object.get())->Brush()->CanDraw());
+  EXPECT_FALSE(object->IsSceneEffect());
 }
 
 TEST(Fire, TilingSetsTheFarCornersU) {
@@ -373,6 +378,7 @@ TEST(Fire, RecordsOfBothVersions) {
   fire.density.SetValue(120);
   fire.tiling.SetValue(200);
   fire.SetObjectName(L"Flames");
+  fire.sceneEffect.Value() = 1;
   DS_FireFX read;
   ReadBytes(WriteBytes([&](DS_IOF_Holder s) { fire.WriteRecord(s); }),
             [&](DS_IOF_Holder s) { read = *DS_FireFX::ReadNewRecord(s); });
@@ -382,6 +388,7 @@ TEST(Fire, RecordsOfBothVersions) {
   EXPECT_FLOAT_EQ(read.density.scaledValue, 0.2f);
   EXPECT_FLOAT_EQ(read.tiling.scaledValue, 2.0f);
   EXPECT_EQ(read.ObjectName(), L"Flames");
+  EXPECT_EQ(read.sceneEffect.Value(), 1);
 
   // Version 1: only the base record; every own field keeps its default.
   RecordBytes v1 = WriteBytes([](DS_IOF_Holder s) {

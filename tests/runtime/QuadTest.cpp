@@ -1,6 +1,8 @@
 // Quad fills, alpha and colour setters, grid fills and texture-info conversion.
 #include <gtest/gtest.h>
 
+#include <limits>
+
 #include "device/TextureHelpers.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
@@ -176,6 +178,26 @@ TEST(Quad, SquareResampleKeepsThePicturesSize) {
 
   ResampleSquareTexture(0, picture, nullptr);
   EXPECT_FALSE(picture.info.texture);
+}
+
+// The power is the stored one, clamped below at 0 and above at the largest square the device
+// makes: 8192 allows a stored 6, 4096 keeps it at 5. No power shifts past 32 bits.
+TEST(Quad, TheSquareCopysPowerStopsAtTheDevicesLargestSide) {
+  constexpr int32_t kMax = std::numeric_limits<int32_t>::max(), kMin = std::numeric_limits<int32_t>::min();
+  constexpr uint32_t kHuge = std::numeric_limits<uint32_t>::max();
+  struct Case {
+    int32_t stored;
+    uint32_t side;
+    int32_t power;
+  } cases[] = {
+      {6, 8192, 6},   {6, 16384, 6},  {6, 4096, 5},  {6, 2048, 4},  {6, 8191, 5},    {1, 16384, 1},
+      {0, 8192, 0},   {-1, 8192, 0},  {kMin, 8192, 0}, {40, 8192, 6}, {kMax, 8192, 6}, {kMax, 16384, 7},
+      {kMax, kHuge, 24}, {3, 128, 0}, {3, 100, 0},   {3, 0, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.stored << " at " << c.side);
+    EXPECT_EQ(SquareCopyPower(c.stored, c.side), c.power);
+  }
 }
 
 TEST(TextureInfo, SetAndInfoConvertBothWays) {
