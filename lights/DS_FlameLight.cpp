@@ -5,6 +5,7 @@
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 namespace {
