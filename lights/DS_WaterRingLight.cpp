@@ -15,12 +15,6 @@ D3DXMATRIX Identity() {
   return m;
 }
 
-void InstallViewTransforms(IDirect3DDevice9* d) {
-  d->SetTransform(D3DTS_WORLD, &g_view2D->world);
-  d->SetTransform(D3DTS_VIEW, &g_view2D->view);
-  d->SetTransform(D3DTS_PROJECTION, &g_view2D->projection);
-}
-
 // Runs a draw of the base host with lighting off: render objects bring no normals of ours.
 template <class Draw>
 void Unlit(Draw draw) {
@@ -245,7 +239,7 @@ void DS_WaterRingLight::DrawWater(IDirect3DTexture9* texture) {
   d->SetTransform(D3DTS_PROJECTION, &projection_);
   d->SetTexture(0, texture);
   grid_->Draw();
-  InstallViewTransforms(d);
+  g_view2D->InstallTransforms();
 }
 
 void DS_WaterRingLight::DrawScreenQuad(DS_SimpleMesh<DX_V::SC>& quad) {
