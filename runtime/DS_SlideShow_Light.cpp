@@ -1,6 +1,6 @@
 #include "runtime/DS_SlideShow_Light.h"
 
-#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
@@ -19,13 +19,9 @@ void DS_SlideShow_Light::ActivateSlide() {
   // mode, which the light before may have changed (the glass ball leaves fit mode behind for
   // its backdrop, so every later slide lost the user's stretch or fill).
   if (slide->light) g_view2D->mode = slide->light->PicturePositionMode();
-  if (g_currentDevice) {
-    ComRef<IDirect3DSurface9> backBuffer;
-    D3DSURFACE_DESC desc{};
-    if (SUCCEEDED(g_currentDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Put())) &&
-        SUCCEEDED(backBuffer->GetDesc(&desc)) && desc.Width != 0)
-      slide->Resize(int32_t(desc.Width), int32_t(desc.Height));
-  }
+  D3DSURFACE_DESC desc;
+  GetBackBufferDesc(desc);  // all zero without a device or back buffer
+  if (desc.Width != 0) slide->Resize(int32_t(desc.Width), int32_t(desc.Height));
   if (slide->light) slide->light->ResetCameraDrift();
   slide->AcquireDeviceResources();
 }
