@@ -198,11 +198,8 @@ void DS_WaterRingLight::RenderBackground() {
 }
 
 void DS_WaterRingLight::RenderOverlay() {
-  IDirect3DDevice9* d = g_currentDevice;
-  if (DrawsWholeScene() && d) {
-    g_view2D->Setup(width_, height_, pictureMesh_.info, picturePositionMode_, false);
-    captureTargets_.End();
-    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  if (DrawsWholeScene() && g_currentDevice) {
+    EndSceneCapture(true);
     // Without capture targets the slide went straight to the back buffer: the water then
     // shows the picture rather than nothing.
     IDirect3DTexture9* scene = captureTargets_.Ready() ? captureTargets_.current.Get() : pictureMesh_.info.texture.Get();
