@@ -38,7 +38,7 @@ int DS_SlideShow_Light::Update(float t) {
     FitQuadToBackBuffer(corners);
     FillQuadSC(*fader_, 0, corners);
     fade_ = 0.0f;
-    fader_->primitiveCount = 0;
+    SetFaderVisible(false);
   } else if (slides.size() >= 2) {
     // The timing of the slide shown when this update began; a switch keeps it for the
     // rest of the update.
@@ -62,10 +62,15 @@ int DS_SlideShow_Light::Update(float t) {
     SetQuadAlphaSC(*fader_, fade_, fade_, fade_, fade_);
     // Fully transparent, the fader cannot change a pixel: it keeps its states but draws no
     // primitive (a slide through the plain light then draws one screen of pixels, not two).
-    fader_->primitiveCount = AlphaByte(fade_) != 0 ? 2 : 0;
+    SetFaderVisible(AlphaByte(fade_) != 0);
   }
   current->Update(t);
   return 0;
+}
+
+void DS_SlideShow_Light::SetFaderVisible(bool visible) {
+  // The screen quad's two triangles, or none: a quad of no primitives draws nothing.
+  if (fader_) fader_->primitiveCount = visible ? 2 : 0;
 }
 
 int DS_SlideShow_Light::Render() {
