@@ -611,7 +611,7 @@ FrameFigures MeasureFrameRow(const FrameRow& row, const FrameRow& plainRow, IDir
   for (int i = 0; i < kCounted && show.root; ++i) {
     t += 0.03f;
     show.root->Update(t);
-    if (drawFader && show.root->Fader()) show.root->Fader()->primitiveCount = 2;
+    if (drawFader) show.root->SetFaderVisible(true);
     if (SUCCEEDED(d->BeginScene())) {
       counter.Begin();
       show.root->Render();

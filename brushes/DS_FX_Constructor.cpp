@@ -4,6 +4,7 @@
 
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 
 namespace {
 constexpr UINT kMaskSize = 512;

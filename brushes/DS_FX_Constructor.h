@@ -19,50 +19,7 @@
 #include "runtime/DS_ABObj.h"
 #include "runtime/DS_ABRender.h"
 
-// Scale and offset first, then the value, so that the scaled value is computed.
-template <class Scaled>
-void InitScaled(Scaled& param, unsigned int value, float scale, float offset) {
-  param.scale = scale;
-  param.offset = offset;
-  param.Assign(value);
-  param.OnParamChanged(nullptr);
-}
-
-// Switches and flags travel as 4-byte values (the stream's unsigned-long operation) and are
-// stored without telling anyone.
-inline void ReadSwitch(DS_IOF_Holder stream, MediaParamTB<int>& param) {
-  unsigned long v = 0;
-  stream->ReadULong(v);
-  param.Value() = int(uint32_t(v));
-}
-inline void WriteSwitch(DS_IOF_Holder stream, const MediaParamTB<int>& param) {
-  stream->WriteULong(static_cast<unsigned long>(uint32_t(param.Value())));
-}
-// Value, scale and offset copied, then every control told (the scaled value follows).
-template <class Scaled>
-void CopyScaled(Scaled& to, const Scaled& from) {
-  to.scale = from.scale;
-  to.offset = from.offset;
-  to.Value() = from.Value();
-  to.NotifyControls(nullptr);
-}
-// Scaled values are read with notification, so that their scaled values follow.
-inline void ReadScaled(DS_IOF_Holder stream, MediaParamTB<unsigned int>& param) {
-  unsigned int v = 0;
-  stream->ReadUInt(v);
-  param.SetValue(v);
-}
-
-// Colours travel as ints and are stored without telling anyone; drawing takes their bytes,
-// red first, as 0..1.
-inline void ReadColour(DS_IOF_Holder stream, MediaParamTB<unsigned long>& colour) {
-  int32_t v = 0;
-  stream->ReadInt(v);
-  colour.Value() = static_cast<unsigned long>(uint32_t(v));
-}
-inline void WriteColour(DS_IOF_Holder stream, const MediaParamTB<unsigned long>& colour) {
-  stream->WriteInt(int32_t(uint32_t(colour.Value())));
-}
+// Drawing takes a colour's bytes, red first, as 0..1.
 inline D3DXVECTOR3 ColourVector(unsigned long colour) {
   return D3DXVECTOR3(float(colour & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
                      float((colour >> 16) & 0xFF) / 255.0f);

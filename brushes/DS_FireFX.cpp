@@ -2,6 +2,7 @@
 
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 DS_FireFX::DS_FireFX()

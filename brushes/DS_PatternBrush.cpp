@@ -3,6 +3,7 @@
 #include <memory>
 
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 
 namespace {
 constexpr float kPi = 3.1415927f;

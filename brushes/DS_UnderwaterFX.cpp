@@ -1,5 +1,7 @@
 #include "brushes/DS_UnderwaterFX.h"
 
+#include "document/ParamStream.h"
+
 DS_UnderwaterFX::DS_UnderwaterFX() {
   SetModuleEffect(88);
   SetSpeed(25, 1.0f);

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 
 DS_WaterFX::DS_WaterFX() : colour(0xFFFFFF), bumpLink(DS_FileLink3(89, kModule)) {
   SetModuleEffect(90);

@@ -3,6 +3,7 @@
 #include <cmath>
 #include <memory>
 
+#include "document/ParamStream.h"
 #include "runtime/Noise.h"
 
 namespace {

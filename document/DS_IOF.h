@@ -17,9 +17,9 @@ using ds_string = std::wstring;
 
 // Thrown by every read that would pass the end of the bytes, and by counts and lengths that
 // cannot fit into what remains. The acquisition of a screen's scene turns it (like any
-// exception thrown while loading) into "Could not load required media.".
+// exception thrown while loading) into the shell's media-missing failure 0x8200000B,
+// "Could not load required media.".
 struct DS_LoadError : std::runtime_error {
-  static constexpr uint32_t kCode = 0x8200000B;
   explicit DS_LoadError(const char* what) : std::runtime_error(what) {}
 };
 

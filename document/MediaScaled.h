@@ -59,14 +59,23 @@ class MediaScaledValue : public MediaParamT<unsigned int>, public MediaControlT<
   }
 };
 
-// An owner's default: scale and offset, then the unsigned value (its history refreshed, no
-// other control told) with the scaled value made current.
-template <class T>
-void AssignScaled(MediaScaledValue<T>& param, unsigned int value, float scale, float offset) {
+// An owner's default: scale and offset first, then the unsigned value (its history
+// refreshed, no other control told), so that the scaled value is computed.
+template <class Scaled>
+void InitScaled(Scaled& param, unsigned int value, float scale, float offset) {
   param.scale = scale;
   param.offset = offset;
   param.Assign(value);
   param.OnParamChanged(nullptr);
+}
+
+// Value, scale and offset copied, then every control told (the scaled value follows).
+template <class Scaled>
+void CopyScaled(Scaled& to, const Scaled& from) {
+  to.scale = from.scale;
+  to.offset = from.offset;
+  to.Value() = from.Value();
+  to.NotifyControls(nullptr);
 }
 
 template <class T>

@@ -5,7 +5,8 @@
 // Registration is explicit, not by static initialisers (a static library drops objects that
 // nothing references, and their initialisers with them): RegisterDocumentReaders()
 // (scene/DocumentReaders.h) registers every class, one line each in the order of the
-// document's class table, at program start and in test mains, e.g.
+// document's class table, before the first document is read (the shell at its first scene
+// acquisition; tests and the benchmark before they read records), e.g.
 //   RegisterConstructorReader<DS_FireFX>(L"DS_FireFX");
 //   RegisterLightReader<DS_FlameLight>(L"DS_FlameLight");
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 namespace {
@@ -176,10 +177,9 @@ void DS_FlameLight::RenderBackground() {
 void DS_FlameLight::RenderOverlay() {
   if (distortionFlag.Value() == 1) {
     // The capture ends here rather than in the slide, without a clear: the haze covers it.
-    g_view2D->Setup(width_, height_, pictureMesh_.info, picturePositionMode_, false);
-    captureTargets_.End();
+    DS_RenderTargetPair& captured = EndSceneCapture(false);
     g_view2D->SetWorldTransform(distortion.quad.world);
-    if (IDirect3DTexture9* scene = captureTargets_.current.Get()) distortion.Render(scene);
+    if (IDirect3DTexture9* scene = captured.current.Get()) distortion.Render(scene);
   }
   if (IDirect3DDevice9* d = g_currentDevice) d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   g_view2D->DrawBars();

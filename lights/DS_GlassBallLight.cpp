@@ -137,7 +137,7 @@ DS_GlassBallLight::DS_GlassBallLight()
       overlay2Link(DS_FileLink3(59, L"common_res.dll")),
       standLink(DS_FileLink3(60, L"common_res.dll")),
       backdropLink(DS_FileLink3(5, L"common_res.dll")) {
-  AssignScaled(scrollSpeed, 0, 0.02f, 1.0f);
+  InitScaled(scrollSpeed, 0, 0.02f, 1.0f);
   size.Assign(100);
   strength.Assign(0);
   hideBall.Assign(0);

@@ -15,12 +15,6 @@ D3DXMATRIX Identity() {
   return m;
 }
 
-void InstallViewTransforms(IDirect3DDevice9* d) {
-  d->SetTransform(D3DTS_WORLD, &g_view2D->world);
-  d->SetTransform(D3DTS_VIEW, &g_view2D->view);
-  d->SetTransform(D3DTS_PROJECTION, &g_view2D->projection);
-}
-
 // Runs a draw of the base host with lighting off: render objects bring no normals of ours.
 template <class Draw>
 void Unlit(Draw draw) {
@@ -204,11 +198,8 @@ void DS_WaterRingLight::RenderBackground() {
 }
 
 void DS_WaterRingLight::RenderOverlay() {
-  IDirect3DDevice9* d = g_currentDevice;
-  if (DrawsWholeScene() && d) {
-    g_view2D->Setup(width_, height_, pictureMesh_.info, picturePositionMode_, false);
-    captureTargets_.End();
-    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+  if (DrawsWholeScene() && g_currentDevice) {
+    EndSceneCapture(true);
     // Without capture targets the slide went straight to the back buffer: the water then
     // shows the picture rather than nothing.
     IDirect3DTexture9* scene = captureTargets_.Ready() ? captureTargets_.current.Get() : pictureMesh_.info.texture.Get();
@@ -245,7 +236,7 @@ void DS_WaterRingLight::DrawWater(IDirect3DTexture9* texture) {
   d->SetTransform(D3DTS_PROJECTION, &projection_);
   d->SetTexture(0, texture);
   grid_->Draw();
-  InstallViewTransforms(d);
+  g_view2D->InstallTransforms();
 }
 
 void DS_WaterRingLight::DrawScreenQuad(DS_SimpleMesh<DX_V::SC>& quad) {

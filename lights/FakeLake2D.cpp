@@ -54,12 +54,12 @@ void SplitQuadRect(DS_QuadCorners& q, float f) {
 }
 
 FakeLake2D::FakeLake2D() {
-  AssignScaled(waveSpeed, 50, 0.02f, 0.0f);
-  AssignScaled(waveTiling, 100, 0.01f, 0.0f);
-  AssignScaled(horizon, 25, -0.005f, 0.5f);
-  AssignScaled(farFlattening, 100, 0.01f, 0.0f);
-  AssignScaled(tintOpacity, 31, 0.008f, 0.0f);
-  AssignScaled(horizonFade, 58, 0.01f, 0.0f);
+  InitScaled(waveSpeed, 50, 0.02f, 0.0f);
+  InitScaled(waveTiling, 100, 0.01f, 0.0f);
+  InitScaled(horizon, 25, -0.005f, 0.5f);
+  InitScaled(farFlattening, 100, 0.01f, 0.0f);
+  InitScaled(tintOpacity, 31, 0.008f, 0.0f);
+  InitScaled(horizonFade, 58, 0.01f, 0.0f);
   normalMapAmplitude.Assign(25);
   reflectionOffset.Assign(7);
   resamplePower.Assign(1);

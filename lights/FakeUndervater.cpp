@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 void FakeUndervater::CreateDeviceResources() {

@@ -22,12 +22,6 @@ float FrameClock() {
   return float((ms / 1000) % 1000) + float(ms % 1000) / 1000.0f;
 }
 
-void InstallViewTransforms(IDirect3DDevice9* device) {
-  device->SetTransform(D3DTS_WORLD, &g_view2D->world);
-  device->SetTransform(D3DTS_VIEW, &g_view2D->view);
-  device->SetTransform(D3DTS_PROJECTION, &g_view2D->projection);
-}
-
 // A mesh of no primitives (a sprite array whose sprites are all gone) draws nothing.
 template <class Mesh>
 void DrawIndexed(IDirect3DDevice9* device, const Mesh& mesh) {
@@ -154,7 +148,7 @@ void DS_2D_Light::RenderBackground() {
   IDirect3DDevice9* d = g_currentDevice;
   if (!d) return;
   d->Clear(0, nullptr, D3DCLEAR_TARGET, 0x00FFFF00, 1.0f, 0);
-  InstallViewTransforms(d);
+  g_view2D->InstallTransforms();
   g_view2D->SetWorldTransform(pictureMesh_.world);
   BindTexturedPT(pictureMesh_);
   d->DrawPrimitive(pictureMesh_.primitiveType, 0, pictureMesh_.primitiveCount);
@@ -308,7 +302,7 @@ void DS_2D_Light::DrawMeshInstances(const DS_IndexedMesh<DX_V::PNT>& part, IDire
                                     bool translucent, const std::list<DS_Frame*>& frames) {
   IDirect3DDevice9* d = g_currentDevice;
   if (!d) return;
-  InstallViewTransforms(d);
+  g_view2D->InstallTransforms();
   if (translucent) d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   d->SetTexture(0, texture);
   BindIndexedPNT(part);
@@ -330,7 +324,7 @@ void DS_2D_Light::DrawSpriteArray(const DS_IndexedMesh<DX_V::PCT>& array, IDirec
                                   IDirect3DTexture9* overlay, uint32_t blendSetting) {
   IDirect3DDevice9* d = g_currentDevice;
   if (!d) return;
-  InstallViewTransforms(d);
+  g_view2D->InstallTransforms();
   g_view2D->SetWorldTransform(array.world);
   d->SetRenderState(D3DRS_CULLMODE, D3DCULL_NONE);
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
@@ -357,7 +351,7 @@ void DS_2D_Light::DrawFrameList(const DS_IndexedMesh<DX_V::PNT>& mesh, IDirect3D
                                 const std::list<DS_Frame*>& children) {
   IDirect3DDevice9* d = g_currentDevice;
   if (!d) return;
-  InstallViewTransforms(d);
+  g_view2D->InstallTransforms();
   d->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
   d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
   d->SetTextureStageState(0, D3DTSS_COLOROP, D3DTOP_SELECTARG1);

@@ -118,9 +118,3 @@ void DS_SlideContainer::WriteRecord(DS_IOF_Holder stream) {
   WriteRecordHeader(stream, kRecord);
   WriteFields(stream);
 }
-
-DS_SlideContainer* DS_SlideContainer::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  auto slide = std::make_unique<DS_SlideContainer>();
-  slide->ReadFields(stream, version);
-  return slide.release();
-}

@@ -51,9 +51,9 @@ class DS_SlideContainer : public DS_IOF_Item {
   void ReadConstructors(DS_IOF_Holder stream);
   void WriteConstructors(DS_IOF_Holder stream);
   void WriteRecord(DS_IOF_Holder stream);
-  // The reader registered as "DS_SlideContainer".
-  static DS_SlideContainer* ReadNew(DS_IOF_Holder stream, int32_t version);
-  void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
+  // The reader registered as "DS_SlideContainer" (the registry has read the head).
+  void Read(DS_IOF_Holder stream, int32_t version) { ReadNew(stream, version); }
+  void ReadNew(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
 
   MediaParamT<unsigned int> fadeIn;
   MediaParamT<unsigned int> fadeOut;

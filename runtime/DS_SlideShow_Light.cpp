@@ -1,6 +1,6 @@
 #include "runtime/DS_SlideShow_Light.h"
 
-#include "device/CurrentDevice.h"
+#include "device/TextureHelpers.h"
 #include "document/ReaderRegistry.h"
 #include "runtime/DS_View2D.h"
 #include "runtime/Quads.h"
@@ -19,13 +19,9 @@ void DS_SlideShow_Light::ActivateSlide() {
   // mode, which the light before may have changed (the glass ball leaves fit mode behind for
   // its backdrop, so every later slide lost the user's stretch or fill).
   if (slide->light) g_view2D->mode = slide->light->PicturePositionMode();
-  if (g_currentDevice) {
-    ComRef<IDirect3DSurface9> backBuffer;
-    D3DSURFACE_DESC desc{};
-    if (SUCCEEDED(g_currentDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, backBuffer.Put())) &&
-        SUCCEEDED(backBuffer->GetDesc(&desc)) && desc.Width != 0)
-      slide->Resize(int32_t(desc.Width), int32_t(desc.Height));
-  }
+  D3DSURFACE_DESC desc;
+  GetBackBufferDesc(desc);  // all zero without a device or back buffer
+  if (desc.Width != 0) slide->Resize(int32_t(desc.Width), int32_t(desc.Height));
   if (slide->light) slide->light->ResetCameraDrift();
   slide->AcquireDeviceResources();
 }
@@ -42,7 +38,7 @@ int DS_SlideShow_Light::Update(float t) {
     FitQuadToBackBuffer(corners);
     FillQuadSC(*fader_, 0, corners);
     fade_ = 0.0f;
-    fader_->primitiveCount = 0;
+    SetFaderVisible(false);
   } else if (slides.size() >= 2) {
     // The timing of the slide shown when this update began; a switch keeps it for the
     // rest of the update.
@@ -66,10 +62,15 @@ int DS_SlideShow_Light::Update(float t) {
     SetQuadAlphaSC(*fader_, fade_, fade_, fade_, fade_);
     // Fully transparent, the fader cannot change a pixel: it keeps its states but draws no
     // primitive (a slide through the plain light then draws one screen of pixels, not two).
-    fader_->primitiveCount = AlphaByte(fade_) != 0 ? 2 : 0;
+    SetFaderVisible(AlphaByte(fade_) != 0);
   }
   current->Update(t);
   return 0;
+}
+
+void DS_SlideShow_Light::SetFaderVisible(bool visible) {
+  // The screen quad's two triangles, or none: a quad of no primitives draws nothing.
+  if (fader_) fader_->primitiveCount = visible ? 2 : 0;
 }
 
 int DS_SlideShow_Light::Render() {

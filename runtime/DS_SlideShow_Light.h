@@ -46,6 +46,9 @@ class DS_SlideShow_Light : public DS_IOF_Item {
   // The fade of the last update: 0 clear, 1 black.
   float Fade() const { return fade_; }
   DS_SimpleMesh<DX_V::SC>* Fader() const { return fader_.get(); }
+  // Whether the fader draws its quad; hidden, it still sets its states. Update decides it
+  // from the fade of every frame.
+  void SetFaderVisible(bool visible);
 
   DS_SharedPtr<DS_SlideContainer> current;
   std::vector<DS_SharedPtr<DS_SlideContainer>> slides;

@@ -76,12 +76,15 @@ void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32
   LayOutBars(fitted);
   SetUpProjection(a, b);
   PlacePicture(fitted, a, b, targetWidth, targetHeight);
-  if (g_currentDevice) {
-    g_currentDevice->SetTransform(D3DTS_WORLD, &world);
-    g_currentDevice->SetTransform(D3DTS_VIEW, &view);
-    g_currentDevice->SetTransform(D3DTS_PROJECTION, &projection);
-  }
+  InstallTransforms();
   ScaleForMode(fitted);
+}
+
+void DS_View2D::InstallTransforms() const {
+  if (!g_currentDevice) return;
+  g_currentDevice->SetTransform(D3DTS_WORLD, &world);
+  g_currentDevice->SetTransform(D3DTS_VIEW, &view);
+  g_currentDevice->SetTransform(D3DTS_PROJECTION, &projection);
 }
 
 DS_View2D::FittedPicture DS_View2D::FitPicture(int32_t width, int32_t height, bool toBackBuffer) const {

@@ -39,6 +39,8 @@ class DS_View2D {
   // projection on the device. A picture without size is placed as if it had the target's.
   void Setup(int32_t width, int32_t height, const DS_TextureInfo& picture, int32_t newMode, bool exact);
   void DrawBars();  // in fit mode only
+  // World, view and projection onto the current device, as Setup leaves them.
+  void InstallTransforms() const;
 
   // object x PZ x Tm x Sm x P (no PZ while capturing).
   void ComposeWorld(const D3DXMATRIX& object, D3DXMATRIX& out) const;

@@ -12,8 +12,8 @@ inline constexpr int kSceneDocumentResourceId = 107;
 
 // The root slide show of the program's own document (the caller owns it); the document's
 // manager is then selected with its cache (g_docResManager names it), and the caller takes
-// it over. Throws DS_LoadError when
-// the resource is missing or empty and when the bytes do not make a whole document.
+// it over. Throws DS_LoadError (the shell's media-missing failure) when the resource is
+// missing or empty and when the bytes do not make a whole document.
 DS_SlideShow_Light* LoadDocument();
 // The same for a document in memory. On failure nothing of the document stays and the
 // current manager and cache are the ones from before the call.

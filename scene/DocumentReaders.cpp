@@ -1,6 +1,7 @@
 // The one place that sees every family, so the one place that registers their readers.
-// Registration is an explicit call from program start rather than static initialisers,
-// which a static library would drop along with any object file that nothing references.
+// Registration is an explicit call before the first document is read (the shell's first
+// scene acquisition) rather than static initialisers, which a static library would drop
+// along with any object file that nothing references.
 //
 // One line per class, in the order of the document's class table, whatever family the
 // class belongs to:

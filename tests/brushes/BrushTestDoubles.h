@@ -313,6 +313,29 @@ inline std::vector<uint8_t> BrushBaseRecord(int32_t version, uint32_t speed, int
   return writer.Bytes();
 }
 
+// A "DS_FireFX" record of version 2 laid out by its table, each field a value of its own:
+// corners 1 to 12, colours 0x112233 and 0x445566, stored integer 7, pattern ("flames.png",
+// 93), noise ("noise.png", 8), stored integer 9, density 120, brightness 40, tiling 200;
+// then the base record (speed 60, effect 92, name "Flames").
+inline std::vector<uint8_t> FireRecordV2() {
+  DS_IOF_W writer;
+  DS_IOF_Virtual* s = &writer;
+  s->WriteString(L"DS_FireFX");
+  s->WriteInt(2);
+  for (int i = 1; i <= 12; ++i) s->WriteFloat(float(i));
+  s->WriteInt(0x112233);
+  s->WriteInt(0x445566);
+  s->WriteULong(7);
+  DS_FileLink3(L"flames.png", 93).Write(s);
+  DS_FileLink3(L"noise.png", 8).Write(s);
+  s->WriteULong(9);
+  for (uint32_t v : {120u, 40u, 200u}) s->WriteUInt(v);
+  std::vector<uint8_t> bytes = writer.Bytes();
+  const std::vector<uint8_t> base = BrushBaseRecord(2, 60, 0, {L"common_res.dll", 92}, 50, L"Flames");
+  bytes.insert(bytes.end(), base.begin(), base.end());
+  return bytes;
+}
+
 // Within tol of the expected values, one by one.
 inline void ExpectFloats(const std::vector<float>& got, std::initializer_list<float> want, float tol = 1e-5f) {
   ASSERT_EQ(got.size(), want.size());

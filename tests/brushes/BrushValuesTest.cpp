@@ -305,6 +305,54 @@ TEST(SimpleBrushes, RecordsRoundTrip) {
   EXPECT_EQ(lightRead.flickerMode.Value(), 2);
 }
 
+// Records laid out by their tables, each field a value of its own, read through the
+// registry and written back to the same bytes.
+TEST(SimpleBrushes, RecordsSitWhereTheirTablesPutThem) {
+  RegisterDocumentReaders();
+  // "DS_BackgroundCopy" 1: rectangle left, right, top, bottom, x, y; vertical shift flag;
+  // horizontal shift flag.
+  const RecordBytes copyBytes = WriteBytes([](DS_IOF_Holder s) {
+                                  WriteRecordHeader(s, RecordId{L"DS_BackgroundCopy", 1});
+                                  for (uint32_t v : {1u, 2u, 3u, 4u, 0xFFFFFFFBu, 6u}) s->WriteULong(v);
+                                  s->WriteULong(0);
+                                  s->WriteULong(1);
+                                }) +
+                                BrushBaseRecord(2, 0, 1, {L"common_res.dll", 75}, 50, L"Copy");
+  // "DS_LightFX" 1: intensity; flicker mode.
+  const RecordBytes lightBytes = WriteBytes([](DS_IOF_Holder s) {
+                                   WriteRecordHeader(s, RecordId{L"DS_LightFX", 1});
+                                   s->WriteUInt(90);
+                                   s->WriteULong(2);
+                                 }) +
+                                 BrushBaseRecord(2, 40, 0, {L"common_res.dll", 76}, 50, L"Light");
+
+  std::unique_ptr<DS_ABObj_Constructor> item;
+  ReadBytes(copyBytes, [&](DS_IOF_Holder s) { item.reset(ReadConstructorByClassName(s)); });
+  auto* copy = dynamic_cast<DS_BackgroundCopy*>(item.get());
+  ASSERT_NE(copy, nullptr);
+  EXPECT_EQ(copy->rectangle.left.Value(), 1);
+  EXPECT_EQ(copy->rectangle.right.Value(), 2);
+  EXPECT_EQ(copy->rectangle.top.Value(), 3);
+  EXPECT_EQ(copy->rectangle.bottom.Value(), 4);
+  EXPECT_EQ(copy->rectangle.x.Value(), -5);
+  EXPECT_EQ(copy->rectangle.y.Value(), 6);
+  EXPECT_EQ(copy->verticalShift.Value(), 0);
+  EXPECT_EQ(copy->horizontalShift.Value(), 1);
+  EXPECT_EQ(copy->sceneEffect.Value(), 1);
+  EXPECT_EQ(copy->ObjectName(), L"Copy");
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { copy->Write(s); }), copyBytes);
+
+  ReadBytes(lightBytes, [&](DS_IOF_Holder s) { item.reset(ReadConstructorByClassName(s)); });
+  auto* light = dynamic_cast<DS_LightFX*>(item.get());
+  ASSERT_NE(light, nullptr);
+  EXPECT_EQ(light->intensity.Value(), 90u);
+  EXPECT_FLOAT_EQ(light->intensity.scaledValue, 0.9f);
+  EXPECT_EQ(light->flickerMode.Value(), 2);
+  EXPECT_EQ(light->speed.Value(), 40u);
+  EXPECT_EQ(light->ObjectName(), L"Light");
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { light->Write(s); }), lightBytes);
+}
+
 // ---- Fire
 
 TEST(Fire, DefaultsAsTheFireSetsThem) {
@@ -389,6 +437,28 @@ TEST(Fire, RecordsOfBothVersions) {
   EXPECT_FLOAT_EQ(read.tiling.scaledValue, 2.0f);
   EXPECT_EQ(read.ObjectName(), L"Flames");
   EXPECT_EQ(read.sceneEffect.Value(), 1);
+
+  // Version 2 laid out by its table: each field where the table puts it, and written back
+  // to the same bytes.
+  const RecordBytes v2 = FireRecordV2();
+  std::unique_ptr<DS_FireFX> pinned;
+  ReadBytes(v2, [&](DS_IOF_Holder s) { pinned = DS_FireFX::ReadNewRecord(s); });
+  for (int i = 0; i < 4; ++i)
+    EXPECT_EQ(pinned->corners.corners[i].Value(), D3DXVECTOR3(float(3 * i + 1), float(3 * i + 2), float(3 * i + 3)));
+  EXPECT_EQ(pinned->colour1.Value(), 0x112233u);
+  EXPECT_EQ(pinned->colour2.Value(), 0x445566u);
+  EXPECT_EQ(pinned->storedInt1.Value(), 7);
+  EXPECT_EQ(pinned->patternLink.Key(), (DS_LinkKey{L"flames.png", 93}));
+  EXPECT_EQ(pinned->noiseLink.Key(), (DS_LinkKey{L"noise.png", 8}));
+  EXPECT_EQ(pinned->storedInt2.Value(), 9);
+  EXPECT_EQ(pinned->density.Value(), 120u);
+  EXPECT_FLOAT_EQ(pinned->density.scaledValue, 0.2f);
+  EXPECT_EQ(pinned->brightness.Value(), 40u);
+  EXPECT_FLOAT_EQ(pinned->brightness.scaledValue, 0.8f);
+  EXPECT_EQ(pinned->tiling.Value(), 200u);
+  EXPECT_EQ(pinned->speed.Value(), 60u);
+  EXPECT_EQ(pinned->ObjectName(), L"Flames");
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { pinned->WriteRecord(s); }), v2);
 
   // Version 1: only the base record; every own field keeps its default.
   RecordBytes v1 = WriteBytes([](DS_IOF_Holder s) {

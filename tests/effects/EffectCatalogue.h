@@ -30,8 +30,9 @@ inline const std::vector<EffectCatalogueEntry>& EffectCatalogue() {
         {"Background", "texture"},
         {"BackGroundSampler", "sampler2D"},
         {"MaskSampler", "sampler2D"}}},
-      // Heat haze of the flame light: one technique (its pass "P0" is checked with the
-      // shader's own test), the bump picture's drift and scale, and "stenght" as spelt.
+      // Heat haze of the flame light: one technique (its pass "P0" is drawn by
+      // HeatHazeEffect in EffectDrawTest.cpp), the bump picture's drift and scale, and
+      // "stenght" as spelt.
       {"heat_haze.fxo",
        63,
        {"BumpmapDistortLow2"},

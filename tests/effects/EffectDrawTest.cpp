@@ -193,4 +193,52 @@ TEST(BackgroundCopyEffect, CopiesTheShiftedPictureInsideTheMask) {
   EXPECT_TRUE(Near(TestDevice::At(px, kSize, kRight, kTop), Rgba{10, 20, 30, 0}, 3));
 }
 
+// The heat haze's one pass "P0": each pixel of the scene is taken from k (A + B - 1) away,
+// A and B two samples of the bump picture (red across, green down), k "stenght"; it draws
+// with blending off whatever the device had. A bump of one colour moves the whole scene.
+TEST(HeatHazeEffect, PassP0MovesTheSceneByTheBumpPicture) {
+  TestDevice dev(kSize, kSize);
+  ASSERT_TRUE(dev.Ok());
+  auto effect = CreateEffectFromBytes(dev.Device(), ReadFileBytes(HEAT_HAZE_EFFECT));
+  ASSERT_TRUE(effect);
+  D3DXHANDLE technique = effect->GetTechniqueByName("BumpmapDistortLow2");
+  ASSERT_NE(technique, nullptr);
+  D3DXTECHNIQUE_DESC desc{};
+  effect->GetTechniqueDesc(technique, &desc);
+  ASSERT_EQ(desc.Passes, 1u);
+  D3DXPASS_DESC pass{};
+  effect->GetPassDesc(effect->GetPass(technique, 0), &pass);
+  EXPECT_STREQ(pass.Name, "P0");
+
+  auto scene = MakeQuadrants(dev.Device());
+  effect->SetTexture("SceneTex", scene.Get());
+  ASSERT_EQ(effect->SetFloat("stenght", 0.5f), D3D_OK);
+  const Rgba red{255, 0, 0, 0}, green{0, 255, 0, 0}, blue{0, 0, 255, 0}, grey{200, 200, 200, 0};
+  struct Case {
+    const char* name;
+    D3DCOLOR bump;
+    Rgba topLeft, topRight, bottomLeft;
+  } cases[] = {
+      {"bump at one half: in place", 0xFF808080u, red, green, blue},
+      {"red 1: half the scene to the left", 0xFFFF8080u, green, green, grey},  // mirrored past the edge
+      {"red 0: half the scene to the right", 0xFF008080u, red, red, blue},
+      {"green 1: half the scene up", 0xFF80FF80u, blue, grey, blue},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    auto bump = MakeSolid(dev.Device(), c.bump);
+    effect->SetTexture("Bumpmap", bump.Get());
+    dev.Clear(kClear);
+    // Blending that would keep the target as it was: the pass must turn it off.
+    dev.Device()->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    dev.Device()->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ZERO);
+    dev.Device()->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
+    EXPECT_EQ(DrawFullScreenQuad(dev.Device(), effect.Get(), "BumpmapDistortLow2"), 1u);
+    auto px = dev.ReadBack();
+    EXPECT_TRUE(Near(TestDevice::At(px, kSize, kLeft, kTop), c.topLeft, 3));
+    EXPECT_TRUE(Near(TestDevice::At(px, kSize, kRight, kTop), c.topRight, 3));
+    EXPECT_TRUE(Near(TestDevice::At(px, kSize, kLeft, kBottom), c.bottomLeft, 3));
+  }
+}
+
 }  // namespace

@@ -1,7 +1,10 @@
 // The flame light's records and the pure parts of its layout.
 #include <gtest/gtest.h>
 
+#include "document/ReaderRegistry.h"
 #include "lights/DS_FlameLight.h"
+#include "scene/DocumentReaders.h"
+#include "tests/brushes/BrushTestDoubles.h"
 #include "tests/support/RecordBytes.h"
 
 namespace {
@@ -75,6 +78,53 @@ TEST(FlameLightRecord, Version2RoundTripsWithItsFire) {
   EXPECT_FLOAT_EQ(read.fire.speed.scaledValue, 1.6f);
   EXPECT_EQ(read.fire.patternLink.Key().stamp, 7);
   EXPECT_TRUE(IsEqualGUID(read.fire.guid, light.fire.guid));
+}
+
+TEST(FlameLightRecord, Version2SitsWhereItsTablePutsItWithItsFire) {
+  // Fire-visible 0, distortion 2, fire offset 75, bump and effect links, distortion speed
+  // 25, strength 30, bump scale 72, the fire's record, then the base light's (version 3:
+  // picture link, camera).
+  const RecordBytes bytes = WriteBytes([](DS_IOF_Holder s) {
+                              WriteRecordHeader(s, RecordId{L"DS_FlameLight", 2});
+                              s->WriteULong(0);
+                              s->WriteULong(2);
+                              s->WriteUInt(75);
+                              DS_FileLink3(L"haze.png", 62).Write(s);
+                              DS_FileLink3(L"common_res.dll", 63).Write(s);
+                              for (uint32_t v : {25u, 30u, 72u}) s->WriteUInt(v);
+                            }) +
+                            FireRecordV2() + WriteBytes([](DS_IOF_Holder s) {
+                              WriteRecordHeader(s, RecordId{L"DS_2D_Light", 3});
+                              DS_FileLink3(L"bay.jpg", 1234).Write(s);
+                              WriteRecordHeader(s, DSM_Camera::kRecord);
+                              s->WriteULong(1);
+                              s->WriteUInt(150);
+                              s->WriteUInt(20);
+                            });
+  RegisterDocumentReaders();
+  std::unique_ptr<DS_2D_Light> item;
+  ReadBytes(bytes, [&](DS_IOF_Holder s) { item.reset(ReadLightByClassName(s)); });
+  auto* light = dynamic_cast<DS_FlameLight*>(item.get());
+  ASSERT_NE(light, nullptr);
+  EXPECT_EQ(light->fireVisible.Value(), 0);
+  EXPECT_EQ(light->distortionFlag.Value(), 2);
+  EXPECT_EQ(light->fireOffset.Value(), 75u);
+  EXPECT_EQ(light->distortion.bumpLink.Key(), (DS_LinkKey{L"haze.png", 62}));
+  EXPECT_EQ(light->distortion.effectLink.Key(), (DS_LinkKey{L"common_res.dll", 63}));
+  EXPECT_EQ(light->distortion.speed.Value(), 25u);
+  EXPECT_EQ(light->distortion.strength.Value(), 30u);
+  EXPECT_FLOAT_EQ(light->distortion.strength.scaledValue, 0.06f);
+  EXPECT_EQ(light->distortion.bumpScale.Value(), 72u);
+  // The fire as its record has it, its own links included.
+  EXPECT_EQ(light->fire.colour1.Value(), 0x112233u);
+  EXPECT_EQ(light->fire.patternLink.Key(), (DS_LinkKey{L"flames.png", 93}));
+  EXPECT_EQ(light->fire.density.Value(), 120u);
+  EXPECT_EQ(light->fire.brightness.Value(), 40u);
+  EXPECT_EQ(light->fire.speed.Value(), 60u);
+  EXPECT_EQ(light->fire.ObjectName(), L"Flames");
+  EXPECT_EQ(light->PictureLink().Key(), (DS_LinkKey{L"bay.jpg", 1234}));
+  EXPECT_EQ(light->Camera().zoom.Value(), 150u);
+  EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { light->Write(s); }), bytes);
 }
 
 TEST(FlameLightRecord, Version1CarriesTheFiresSpeedAndTwoDroppedLinks) {

@@ -219,6 +219,71 @@ TEST(WaterGrid, StepWritesCalmWaterAsAnAlmostUndisplacedPicture) {
   grid.VertexBuffer()->Unlock();
 }
 
+TEST(WaterGrid, RefractionOnRippledWaterFollowsSnellsLaw) {
+  // Water sloping at a vertex seen from straight above: the normal leans away from the
+  // rising side, and the ray into the water bends towards the normal, so the picture under
+  // the vertex moves towards the rising side. Expected: Snell's law at 1.333 from the
+  // normal (Lc - Rc, 1, Ur - Dr) down to the bowl under the water (the sphere of radius 35
+  // whose centre lies 20 above it), the offset scaled by the refraction depth; the table's
+  // quantised cosine stays within 5e-4 of u and v, a turned sign moves them by 0.01 or more.
+  TestDevice device(64, 64);
+  ASSERT_TRUE(device.Ok());
+  DS_WaterGrid grid;
+  BuildWaterRefractionTable(grid);
+  grid.Resize(40, 30, 1.0f, 1.0f);
+  const uint32_t c0 = 64, r0 = 48;
+  auto vertexAt = [&](const D3DXVECTOR3& eye) {
+    EXPECT_HRESULT_SUCCEEDED(grid.Step(eye));
+    void* p = nullptr;
+    DS_WaterVertex v{};
+    if (SUCCEEDED(grid.VertexBuffer()->Lock(0, 0, &p, D3DLOCK_READONLY))) {
+      v = static_cast<const DS_WaterVertex*>(p)[size_t(r0) * grid.Columns() + c0];
+      grid.VertexBuffer()->Unlock();
+    }
+    return v;
+  };
+  const DS_WaterVertex middle = vertexAt(D3DXVECTOR3(0, 120, 0));
+  const D3DXVECTOR3 eye(middle.x, 120, middle.z);  // straight above the vertex
+  const DS_WaterVertex calm = vertexAt(eye);
+  struct Case {
+    const char* name;
+    float slopeX, slopeZ;  // height per cell along the columns and the rows
+    int du, dv;            // the sign of the move from the calm vertex
+  };
+  const Case cases[] = {
+      {"calm", 0, 0, 0, 0},
+      {"rising towards +x", 0.125f, 0, 1, 0},
+      {"rising towards -x", -0.125f, 0, -1, 0},
+      {"rising towards +z", 0, 0.125f, 0, 1},
+      {"rising towards -z", 0, -0.125f, 0, -1},
+      {"both", 0.1f, -0.1f, 1, -1},
+  };
+  const float g = grid.refractionDepth, shrink = 1.0f - 0.05f * g, eta = 1.0f / 1.333f;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    for (uint32_t r = 0; r < grid.Rows(); ++r)
+      for (uint32_t k = 0; k < grid.Columns(); ++k)
+        grid.Cell(k, r) = {c.slopeX * (float(k) - float(c0)) + c.slopeZ * (float(r) - float(r0)), 0.0f};
+    const DS_WaterVertex v = vertexAt(eye);
+    ASSERT_EQ(v.x, eye.x);
+    ASSERT_EQ(v.z, eye.z);
+
+    D3DXVECTOR3 n(-6 * c.slopeX, 1, -6 * c.slopeZ);
+    D3DXVec3Normalize(&n, &n);
+    const float cosine = n.y;  // the eye straight above: e = (0, 1, 0)
+    const float cosRefracted = std::sqrt(1 - eta * eta * (1 - cosine * cosine));
+    const D3DXVECTOR3 ray = D3DXVECTOR3(0, -eta, 0) + (eta * cosine - cosRefracted) * n;
+    const D3DXVECTOR3 from(v.x, v.y - 20, v.z);
+    const float b = 2 * D3DXVec3Dot(&ray, &from);
+    const float t = (std::sqrt(b * b - 4 * (D3DXVec3Dot(&from, &from) - 35 * 35)) - b) * 0.5f * g;
+    EXPECT_NEAR(v.u, (v.x + t * ray.x) / 40 * shrink + 0.5f, 5e-4f);
+    EXPECT_NEAR(v.v, (v.z + t * ray.z) / 30 * shrink + 0.5f, 5e-4f);
+    // Towards the rising side, by half a percent of the picture or more.
+    if (c.du != 0) EXPECT_GT((v.u - calm.u) * c.du, 5e-3f);
+    if (c.dv != 0) EXPECT_GT((v.v - calm.v) * c.dv, 5e-3f);
+  }
+}
+
 TEST(WaterGrid, ARayThatMissesTheBottomIsNotDisplaced) {
   // A grid far wider than the bottom sphere (radius 35): its far corners see no sphere.
   TestDevice device(64, 64);

@@ -392,16 +392,33 @@ TEST_F(EmitterMotion, GodRaysAreShearedByTheirAngle) {
     EXPECT_EQ(s.yAxis.y, 1.0f);
     EXPECT_EQ(s.xAxis, D3DXVECTOR3(1, 0, 0));
   }
-  // Drift changes come at most every 0.25 clock units.
+  // Drift changes come at most every 0.25 clock units (steps of 0.05), not counting the new
+  // drift of a ray that fades out and starts again elsewhere.
   DS_GodRayConstructor item;
   item.count.Assign(5);
   item.alphaSpeed = 0.2f;
   Make(item);
-  std::vector<float> lastChange;
-  Run(200, 0.05f, [&](const DS_Sprite& s) {
-    ASSERT_LE(std::fabs(s.velocity.x), 10.0f);
-    ASSERT_EQ(s.position.y, 150.0f);
-  });
+  const DS_BaseSpriteProp& e = array_->Emitter();
+  std::vector<float> drift, lastChange;
+  for (const auto& s : array_->Sprites()) drift.push_back(s->velocity.x), lastChange.push_back(e.clock);
+  int changes = 0;
+  for (int step = 0; step < 200; ++step) {
+    t_ += 0.05f;
+    array_->Update(t_);
+    size_t i = 0;
+    for (const auto& s : array_->Sprites()) {
+      ASSERT_LE(std::fabs(s->velocity.x), 10.0f);
+      ASSERT_EQ(s->position.y, 150.0f);
+      const bool respawned = s->alphaPhase == e.phaseMin;
+      if (s->velocity.x != drift[i] && !respawned) {
+        ASSERT_GT(e.clock - lastChange[i], 0.25f - 1e-4f) << "ray " << i << " at clock " << e.clock;
+        lastChange[i] = e.clock;
+        ++changes;
+      }
+      drift[i++] = s->velocity.x;
+    }
+  }
+  EXPECT_GT(changes, 20) << "the drift changes now and then";
 }
 
 TEST_F(EmitterMotion, LightningStrikesFadesAndWaits) {

@@ -275,6 +275,62 @@ TEST_F(EmitterRecord, EveryEmitterReadsWhatItWrites) {
   }
 }
 
+// The emitters whose own fields a round trip alone would not pin: each record laid out by
+// its table with values of their own, read through the registry, written back the same.
+TEST_F(EmitterRecord, OwnFieldsSitWhereTheirTablesPutThem) {
+  RegisterDocumentReaders();
+  const RecordBytes base = SpritePropRecord({.version = 6});
+  const RecordBytes placed = Head(L"DS_StatObjConstructor", 2) + WriteBytes([](DS_IOF_Holder s) {
+                               for (int32_t v : {10, 20, 30, 40, 300, 200}) s->WriteInt(v);
+                               s->WriteUInt(45);
+                             });
+  struct Case {
+    const char* name;
+    RecordBytes bytes;
+    std::function<void(const DS_ABObj_Constructor&)> check;
+  };
+  const Case cases[] = {
+      // Maximum horizontal speed, then maximum vertical speed.
+      {"fog", Head(L"DS_FogConstructor", 1) + WriteBytes([](DS_IOF_Holder s) {
+                s->WriteFloat(12.5f);
+                s->WriteFloat(7.25f);
+              }) + base,
+       [](const DS_ABObj_Constructor& item) {
+         const auto& fog = dynamic_cast<const DS_FogConstructor&>(item);
+         EXPECT_EQ(fog.maxHorizontalSpeed, 12.5f);
+         EXPECT_EQ(fog.maxVerticalSpeed, 7.25f);
+       }},
+      {"grass", Head(L"DS_GrassConstructor", 1) + WriteBytes([](DS_IOF_Holder s) { s->WriteFloat(4.5f); }) + base,
+       [](const DS_ABObj_Constructor& item) {
+         EXPECT_EQ(dynamic_cast<const DS_GrassConstructor&>(item).swayAmplitude, 4.5f);
+       }},
+      // The sway amplitude, then the placed sprite's record.
+      {"flower", Head(L"DS_FlowerConstructor", 1) + WriteBytes([](DS_IOF_Holder s) { s->WriteFloat(2.5f); }) + placed + base,
+       [](const DS_ABObj_Constructor& item) {
+         const auto& flower = dynamic_cast<const DS_FlowerConstructor&>(item);
+         EXPECT_EQ(flower.swayAmplitude, 2.5f);
+         EXPECT_EQ(flower.placement.left.Value(), 10);
+         EXPECT_EQ(flower.placement.y.Value(), 200);
+         EXPECT_EQ(flower.rotation.Value(), 45u);
+       }},
+      {"god ray", Head(L"DS_GodRayConstructor", 1) + WriteBytes([](DS_IOF_Holder s) { s->WriteUInt(100); }) + base,
+       [](const DS_ABObj_Constructor& item) {
+         EXPECT_EQ(dynamic_cast<const DS_GodRayConstructor&>(item).angle.Value(), 100u);
+       }},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    std::unique_ptr<DS_ABObj_Constructor> read;
+    ReadBytes(c.bytes, [&](DS_IOF_Holder s) { read.reset(ReadConstructorByClassName(s)); });
+    ASSERT_TRUE(read);
+    c.check(*read);
+    // The base record after the own fields, as the table has it.
+    EXPECT_EQ(dynamic_cast<const DS_BaseSpriteProp&>(*read).count.Value(), 7u);
+    EXPECT_EQ(read->ObjectName(), L"obj");
+    EXPECT_EQ(WriteBytes([&](DS_IOF_Holder s) { read->Write(s); }), c.bytes);
+  }
+}
+
 // The flow's older records: no mode (version 1) or a turn flag (version 2).
 TEST_F(EmitterRecord, FlowModeOfEveryVersion) {
   struct Case {

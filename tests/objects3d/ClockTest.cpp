@@ -6,9 +6,12 @@
 #include <algorithm>
 #include <memory>
 
+#include "document/DS_DocResManager.h"
 #include "objects/DS_ClockConstructor.h"
 #include "objects/DegreeMatrices.h"
+#include "runtime/ScreenSelection.h"
 #include "tests/objects3d/Objects3DFixture.h"
+#include "tests/support/TestDevice.h"
 
 namespace {
 
@@ -148,15 +151,34 @@ TEST_F(Clock, AttachingTwiceLeavesEachHandOnceAndFaceAndHandsAreTranslucent) {
 }
 
 TEST_F(Clock, TheFacePictureBindingWaitsForTheParts) {
+  // Two face pictures the document carries.
+  TestDevice device(16, 16);
+  ASSERT_TRUE(device.Ok());
+  DS_DocResManager manager;
+  ScopedScreen selected(ScreenSelection::Current().WithResources(&manager));
+  auto face = [&](const wchar_t* name, ComRef<IDirect3DTexture9>& texture) {
+    device.Device()->CreateTexture(4, 4, 1, 0, D3DFMT_A8R8G8B8, D3DPOOL_MANAGED, texture.Put(), nullptr);
+    const DS_LinkKey key{name, 3};
+    manager.Tables().textureSets[key].textures = {texture};
+    return key;
+  };
+  ComRef<IDirect3DTexture9> first, second;
+  const DS_LinkKey firstFace = face(L"first.png", first), secondFace = face(L"second.png", second);
+  ASSERT_TRUE(first && second);
+
   // The document item has no parts: a changed face picture is not taken anywhere.
   DS_ClockConstructor item;
-  item.imageLink.SetKey({L"other.png", 3});
+  item.imageLink.SetKey(firstFace);
   item.imageLink.NotifyControls(nullptr);
 
-  // The render object's clone re-textures part 0 (without a picture: none).
+  // The render object's clone builds part 0 with the face picture and takes a new one when
+  // told of it.
   std::unique_ptr<DS_3DObjArray> object(static_cast<DS_3DObjArray*>(item.CreateObject()));
+  EXPECT_EQ(object->Parts()[0].texture.Get(), first.Get());
+  object->Object().imageLink.SetKey(secondFace);
+  EXPECT_EQ(object->Parts()[0].texture.Get(), first.Get()) << "a key set without telling anyone";
   object->Object().imageLink.NotifyControls(nullptr);
-  EXPECT_FALSE(object->Parts()[0].texture);
+  EXPECT_EQ(object->Parts()[0].texture.Get(), second.Get());
 }
 
 TEST_F(Clock, DefaultsAndRecord) {

@@ -44,7 +44,6 @@ class Objects3DDraw : public ::testing::Test {
     light.Resize(kSize, kSize);
     light.AcquireDeviceResources();
   }
-  void TearDown() override { g_docResManager = nullptr; }
 
   // An 8 x 8 texture of one colour with alpha, kept under a key of the document.
   DS_LinkKey Picture(const wchar_t* name, D3DCOLOR argb) {

@@ -52,7 +52,7 @@ std::vector<Frame> RunShow(const std::vector<float>& times, bool drawTransparent
   std::vector<Frame> frames;
   for (float t : times) {
     show.Update(t);
-    if (drawTransparentFader) show.Fader()->primitiveCount = 2;
+    if (drawTransparentFader) show.SetFaderVisible(true);
     d->BeginScene();
     counter.Begin();
     show.Render();

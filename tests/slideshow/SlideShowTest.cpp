@@ -346,7 +346,8 @@ TEST(SlideRecord, WritesWhatItReads) {
   std::unique_ptr<DS_SlideContainer> read;
   ReadBytes(WriteBytes([&](DS_IOF_Holder s) { slide.WriteRecord(s); }), [&](DS_IOF_Holder s) {
     header = ReadRecordHeader(s);
-    read.reset(DS_SlideContainer::ReadNew(s, header.version));
+    read = std::make_unique<DS_SlideContainer>();
+    read->ReadNew(s, header.version);
   });
   EXPECT_EQ(header.className, L"DS_SlideContainer");
   EXPECT_EQ(header.version, 1);
