@@ -38,6 +38,7 @@ int DS_SlideShow_Light::Update(float t) {
     FitQuadToBackBuffer(corners);
     FillQuadSC(*fader_, 0, corners);
     fade_ = 0.0f;
+    faderAlpha_ = 0;
     SetFaderVisible(false);
   } else if (slides.size() >= 2) {
     // The timing of the slide shown when this update began; a switch keeps it for the
@@ -59,7 +60,12 @@ int DS_SlideShow_Light::Update(float t) {
       fade_ = 0.0f;
     else
       fade_ = (a - float(fi) - float(sh)) / float(fo);
-    SetQuadAlphaSC(*fader_, fade_, fade_, fade_, fade_);
+    // Written only when its alpha changes: every lock of the managed buffer waits for the
+    // device, and for the whole show time the alpha stays 0.
+    if (AlphaByte(fade_) != faderAlpha_) {
+      SetQuadAlphaSC(*fader_, fade_, fade_, fade_, fade_);
+      faderAlpha_ = AlphaByte(fade_);
+    }
     // Fully transparent, the fader cannot change a pixel: it keeps its states but draws no
     // primitive (a slide through the plain light then draws one screen of pixels, not two).
     SetFaderVisible(AlphaByte(fade_) != 0);

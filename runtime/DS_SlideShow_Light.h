@@ -63,4 +63,5 @@ class DS_SlideShow_Light : public DS_IOF_Item {
 
   std::unique_ptr<DS_SimpleMesh<DX_V::SC>> fader_;
   float fade_ = 0.0f;
+  uint32_t faderAlpha_ = 0;  // the alpha byte the fader's vertices hold
 };

@@ -152,6 +152,29 @@ TEST_F(SlideTiming, TwoSlidesFadeOutSwitchAndFadeIn) {
   EXPECT_EQ(At(123.25f), 1);  // and back
 }
 
+// The fader's buffer is locked and written only when its alpha changes (each lock waits for
+// the device): a mark left in it stays while the alpha does.
+TEST_F(SlideTiming, TheFaderIsWrittenOnlyWhenItsAlphaChanges) {
+  Add(1, 10, 1);
+  Add(1, 10, 1);
+  auto mark = [&] {
+    DX_V::SC* v = show_.Fader()->Lock();
+    for (int i = 0; i < 4; ++i) v[i].color = 0x33000000u;
+    show_.Fader()->Unlock();
+  };
+  EXPECT_EQ(At(100.0f), 1);
+  mark();
+  At(105.0f);
+  EXPECT_EQ(FaderAlpha(), 0x33) << "an unchanged alpha was written again";
+  At(110.5f);
+  EXPECT_EQ(FaderAlpha(), 127);
+  mark();
+  At(110.5f);
+  EXPECT_EQ(FaderAlpha(), 0x33);
+  At(111.125f);
+  EXPECT_EQ(FaderAlpha(), 255);
+}
+
 TEST_F(SlideTiming, ThreeSlidesCycleInOrder) {
   Add(1, 2, 1);
   Add(1, 2, 1);
