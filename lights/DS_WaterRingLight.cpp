@@ -1,6 +1,7 @@
 #include "lights/DS_WaterRingLight.h"
 
 #include "device/CurrentDevice.h"
+#include "device/StrictCalls.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_View2D.h"
@@ -208,7 +209,7 @@ void DS_WaterRingLight::RenderOverlay() {
   if (DrawsWholeScene() && d) {
     g_view2D->Setup(width_, height_, pictureMesh_.info, picturePositionMode_, false);
     captureTargets_.End();
-    d->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    ClearBoundSurfaces(d, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
     // Without capture targets the slide went straight to the back buffer: the water then
     // shows the picture rather than nothing.
     IDirect3DTexture9* scene = captureTargets_.Ready() ? captureTargets_.current.Get() : pictureMesh_.info.texture.Get();
