@@ -98,6 +98,17 @@ TEST(DeviceRules, EachBreakIsReported) {
   d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_DISABLE);
   d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
   d->SetTextureStageState(0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  ComRef<IDirect3DTexture9> drawnInto;
+  ComRef<IDirect3DSurface9> drawnIntoLevel;
+  ASSERT_EQ(d->CreateTexture(32, 32, 1, D3DUSAGE_RENDERTARGET, D3DFMT_A8R8G8B8, D3DPOOL_DEFAULT, drawnInto.Put(),
+                             nullptr),
+            D3D_OK);
+  drawnInto->GetSurfaceLevel(0, drawnIntoLevel.Put());
+  d->SetRenderTarget(0, drawnIntoLevel.Get());
+  d->SetTexture(0, drawnInto.Get());
+  d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
+  d->SetTexture(0, nullptr);
+  d->SetRenderTarget(0, back.Get());
   d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 0);
   d->SetStreamSource(0, nullptr, 0, 0);
   d->DrawPrimitive(D3DPT_TRIANGLESTRIP, 0, 2);
@@ -109,7 +120,7 @@ TEST(DeviceRules, EachBreakIsReported) {
                            "Clear of stencil without a stencil", "SetRenderTarget(0, null)",
                            "GetRenderTargetData not from a render target", "DrawPrimitive outside a scene (1 times)",
                            "BeginScene inside a scene", "stage 0's alpha operation off while its colour operation is on",
-                           "DrawPrimitive of no primitives", "DrawPrimitive without a vertex buffer on stream 0",
+                           "DrawPrimitive of no primitives", "stage 0's texture as the render target", "DrawPrimitive without a vertex buffer on stream 0",
                            "Present inside a scene"})
     EXPECT_NE(report.find(rule), std::string::npos) << rule << "\nin:\n" << report;
 }

@@ -218,5 +218,13 @@ void DeviceRules::CheckDraw(const char* call, UINT primitives, bool indexed) {
     device->GetTextureStageState(stage, D3DTSS_ALPHAOP, &alpha);
     if (alpha == D3DTOP_DISABLE)
       Break(name + " with stage " + std::to_string(stage) + "'s alpha operation off while its colour operation is on");
+    // A texture read while it is drawn into gives what the hardware likes.
+    ComRef<IDirect3DBaseTexture9> bound;
+    ComRef<IDirect3DSurface9> level;
+    if (target && SUCCEEDED(device->GetTexture(stage, bound.Put())) && bound &&
+        bound->GetType() == D3DRTYPE_TEXTURE &&
+        SUCCEEDED(static_cast<IDirect3DTexture9*>(bound.Get())->GetSurfaceLevel(0, level.Put())) &&
+        level.Get() == target.Get())
+      Break(name + " with stage " + std::to_string(stage) + "'s texture as the render target");
   }
 }
