@@ -34,6 +34,10 @@ class DS_SimpleMesh : public DS_Frame {
   uint32_t vertexCount = 0;
   D3DPRIMITIVETYPE primitiveType = D3DPT_TRIANGLESTRIP;
   uint32_t primitiveCount = 0;  // of a non-indexed draw
+  // The colours the quad operations last wrote into a quad's four vertices. They change a
+  // colour's alpha or its colour bytes from here: a D3DUSAGE_WRITEONLY buffer may not be read
+  // back (Direct3D 9 documents such reads as failing; Wine hands back what was written).
+  D3DCOLOR quadColours[4] = {};
 };
 
 template <class V>

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
@@ -73,13 +74,15 @@ constexpr StageState kScreenQuadStates[] = {
     {1, D3DTSS_COLOROP, D3DTOP_DISABLE},
 };
 // The ball: the bump map on stage 0 displaces stage 1's reading of the captured scene.
-// Stage 1 takes its alpha from stage 0: an alpha operation may not be off while the colour
-// operation is on.
+// Neither stage has its alpha operation off while its colour operation is on: Direct3D 9
+// leaves that undefined (Wine passes the diffuse alpha on). Stage 0 passes the diffuse alpha
+// and stage 1 takes it; the ball is drawn unblended, so its alpha shows nowhere.
 constexpr StageState kBallStates[] = {
     {0, D3DTSS_COLOROP, D3DTOP_BUMPENVMAP},  {0, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-    {0, D3DTSS_COLORARG2, D3DTA_CURRENT},    {0, D3DTSS_ALPHAOP, D3DTOP_DISABLE},
-    {1, D3DTSS_COLOROP, D3DTOP_SELECTARG1},  {1, D3DTSS_COLORARG1, D3DTA_TEXTURE},
-    {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},  {1, D3DTSS_ALPHAARG1, D3DTA_CURRENT},
+    {0, D3DTSS_COLORARG2, D3DTA_CURRENT},    {0, D3DTSS_ALPHAOP, D3DTOP_SELECTARG2},
+    {0, D3DTSS_ALPHAARG2, D3DTA_CURRENT},    {1, D3DTSS_COLOROP, D3DTOP_SELECTARG1},
+    {1, D3DTSS_COLORARG1, D3DTA_TEXTURE},    {1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1},
+    {1, D3DTSS_ALPHAARG1, D3DTA_CURRENT},
 };
 // Without a bump map (the device lacks V16U16) stage 0 passes through: no refraction.
 constexpr StageState kBallWithoutBumpStates[] = {
@@ -182,6 +185,15 @@ void DS_GlassBallLight::FillCircleMaskTexels(uint8_t* bits, int32_t pitch) {
   }
 }
 
+void DS_GlassBallLight::FillBlackCircleMaskTexels(uint8_t* bits, int32_t pitch) {
+  std::vector<uint8_t> alpha(size_t(kMaskSize) * kMaskSize);
+  FillCircleMaskTexels(alpha.data(), int32_t(kMaskSize));
+  for (uint32_t y = 0; y < kMaskSize; ++y) {
+    auto* row = reinterpret_cast<uint32_t*>(bits + ptrdiff_t(y) * pitch);
+    for (uint32_t x = 0; x < kMaskSize; ++x) row[x] = uint32_t(alpha[size_t(y) * kMaskSize + x]) << 24;
+  }
+}
+
 void DS_GlassBallLight::FillGradientTexels(uint8_t* bits, int32_t pitch, unsigned long colour1,
                                            unsigned long colour2) {
   for (uint32_t i = 0; i < kGradientSize; ++i) {
@@ -218,7 +230,11 @@ HRESULT DS_GlassBallLight::BuildSphereBumpMap() {
 }
 
 HRESULT DS_GlassBallLight::BuildCircleMask() {
-  return CreateFilledTexture(circleMask_, kMaskSize, D3DFMT_A8, FillCircleMaskTexels);
+  // Not every Windows device makes A8 textures (Wine's does). Only the mask's alpha is read,
+  // so a black A8R8G8B8 mask stands in where A8 is missing.
+  if (!g_currentDevice || SupportsTextureFormat(g_currentDevice, D3DFMT_A8))
+    return CreateFilledTexture(circleMask_, kMaskSize, D3DFMT_A8, FillCircleMaskTexels);
+  return CreateFilledTexture(circleMask_, kMaskSize, D3DFMT_A8R8G8B8, FillBlackCircleMaskTexels);
 }
 
 void DS_GlassBallLight::BuildGradientTexture() {

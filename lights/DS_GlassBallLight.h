@@ -87,6 +87,8 @@ class DS_GlassBallLight : public DS_2D_Light {
   // (256 x 256 A8R8G8B8, alpha 0) from colour 1 at the top to colour 2 at the bottom.
   static void FillSphereBumpTexels(uint8_t* bits, int32_t pitch);
   static void FillCircleMaskTexels(uint8_t* bits, int32_t pitch);
+  // The same mask as A8R8G8B8 texels: black, with the A8 mask's alpha.
+  static void FillBlackCircleMaskTexels(uint8_t* bits, int32_t pitch);
   static void FillGradientTexels(uint8_t* bits, int32_t pitch, unsigned long colour1, unsigned long colour2);
   // Where the first scroll copy starts, as a fraction of the target width (modes 1, 2).
   static float ScrollShift(int32_t mode, float position);

@@ -10,6 +10,7 @@
 #include "device/CurrentDevice.h"
 #include "device/DdsWriter.h"
 #include "device/DefaultPool.h"
+#include "device/StrictCalls.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
@@ -25,7 +26,7 @@ bool ReadRedChannel(IDirect3DSurface9* target, uint32_t width, uint32_t height, 
   ComRef<IDirect3DSurface9> copy;
   if (FAILED(g_currentDevice->CreateOffscreenPlainSurface(width, height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                           copy.Put(), nullptr)) ||
-      FAILED(g_currentDevice->GetRenderTargetData(target, copy.Get())))
+      FAILED(CopyRenderTargetData(g_currentDevice, target, copy.Get())))
     return false;
   D3DLOCKED_RECT locked;
   if (FAILED(copy->LockRect(&locked, nullptr, D3DLOCK_READONLY))) return false;
@@ -166,7 +167,8 @@ void FakeLake2D::BuildBumpMap() {
 
   ComRef<IDirect3DSurface9> savedTarget, savedDepth, surface;
   ComRef<IDirect3DTexture9> target;
-  d->GetRenderTarget(0, savedTarget.Put());
+  // Without the target to go back to, nothing is drawn: render target 0 may not be null.
+  if (FAILED(d->GetRenderTarget(0, savedTarget.Put()))) return;
   if (FAILED(d->GetDepthStencilSurface(savedDepth.Put()))) savedDepth.Reset();
   if (FAILED(CreateRenderTargetTexture(w, h, D3DFMT_A8R8G8B8, "lake wave render target", target)) ||
       FAILED(target->GetSurfaceLevel(0, surface.Put())))
@@ -316,6 +318,11 @@ void FakeLake2D::SetBumpStages() {
   d->SetTexture(1, reflectionCopy_.info.texture.Get());
   d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_SELECTARG1);
   d->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+  // Stage 1's alpha passes stage 0's on, as Wine does with it off: Direct3D 9 leaves an
+  // alpha operation that is off under a colour operation that is on undefined, and a reset
+  // (or a document of the lake alone) leaves stage 1's alpha off.
+  d->SetTextureStageState(1, D3DTSS_ALPHAOP, D3DTOP_SELECTARG1);
+  d->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_CURRENT);
 }
 
 void FakeLake2D::OnImageChanged() {
@@ -343,7 +350,8 @@ void FakeLake2D::Update(float t) {
 void FakeLake2D::RenderBackground() {
   IDirect3DDevice9* d = g_currentDevice;
   if (!d) return;
-  d->Clear(0, nullptr, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
+  // While the slide captures the scene no depth surface is bound, and the clear is left out.
+  ClearBoundSurfaces(d, D3DCLEAR_ZBUFFER, 0, 1.0f, 0);
   // The picture on stage 0 alone: after AcquireDeviceResources stage 1 still selects the
   // square copy, which would cover the whole picture in the first frame.
   d->SetTextureStageState(1, D3DTSS_COLOROP, D3DTOP_DISABLE);

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "device/CurrentDevice.h"
+#include "device/StrictCalls.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
@@ -199,7 +200,7 @@ DS_RenderTargetPair& DS_2D_Light::EndSceneCapture(bool clear) {
   g_view2D->Setup(width_, height_, pictureMesh_.info, picturePositionMode_, false);
   captureTargets_.End();
   if (clear && g_currentDevice)
-    g_currentDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
+    ClearBoundSurfaces(g_currentDevice, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, 0xFF000000, 1.0f, 0);
   return captureTargets_;
 }
 

@@ -10,15 +10,20 @@ constexpr uint32_t kSquareCopyBase = 128;  // the side of a square copy of power
 
 // Alphas a, b, c, d belong to vertices 0, 2, 1, 3 (bottom left, bottom right, top left,
 // top right).
-template <class V>
-void SetQuadAlpha(DS_SimpleMesh<V>& quad, float a, float b, float c, float d) {
+// Writes each vertex's colour as recolour(the colour last written there), never reading the
+// write-only buffer; nothing when it cannot be locked.
+template <class V, class Recolour>
+void RecolourQuad(DS_SimpleMesh<V>& quad, Recolour recolour) {
   V* v = quad.Lock();
   if (!v) return;
-  v[0].color = WithAlpha(v[0].color, a);
-  v[2].color = WithAlpha(v[2].color, b);
-  v[1].color = WithAlpha(v[1].color, c);
-  v[3].color = WithAlpha(v[3].color, d);
+  for (int i = 0; i < 4; ++i) v[i].color = quad.quadColours[i] = recolour(i, quad.quadColours[i]);
   quad.Unlock();
+}
+
+template <class V>
+void SetQuadAlpha(DS_SimpleMesh<V>& quad, float a, float b, float c, float d) {
+  const float alpha[4] = {a, c, b, d};
+  RecolourQuad(quad, [&](int i, D3DCOLOR colour) { return WithAlpha(colour, alpha[i]); });
 }
 
 // A fresh buffer holding the corners in one colour.
@@ -27,7 +32,7 @@ void FillQuad(DS_SimpleMesh<V>& quad, D3DCOLOR colour, const DS_QuadCorners& cor
   CreateQuad(quad);
   if (!quad.Lock()) return;
   write(corners, quad);
-  for (int i = 0; i < 4; ++i) quad.lockedVertices[i].color = colour;
+  for (int i = 0; i < 4; ++i) quad.lockedVertices[i].color = quad.quadColours[i] = colour;
   quad.Unlock();
 }
 }  // namespace
@@ -65,10 +70,7 @@ void FillQuadPC(DS_SimpleMesh<DX_V::PC>& quad, D3DCOLOR colour, const DS_QuadCor
 }
 
 void SetQuadColorPC(DS_SimpleMesh<DX_V::PC>& quad, D3DCOLOR colour) {
-  DX_V::PC* v = quad.Lock();
-  if (!v) return;
-  for (int i = 0; i < 4; ++i) v[i].color = (v[i].color & 0xFF000000u) | (colour & 0x00FFFFFFu);
-  quad.Unlock();
+  RecolourQuad(quad, [&](int, D3DCOLOR old) { return (old & 0xFF000000u) | (colour & 0x00FFFFFFu); });
 }
 
 void SetQuadAlphaPC(DS_SimpleMesh<DX_V::PC>& quad, float a, float b, float c, float d) {
@@ -106,11 +108,8 @@ void UpdateQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, const DS_QuadCorners& corne
 }
 
 void SetQuadAlphaSCT(uint8_t alpha, DS_TexturedQuad<DX_V::SCT>& quad, float factor) {
-  DX_V::SCT* v = quad.Lock();
-  if (!v) return;
-  uint32_t a = uint32_t(int32_t(factor * alpha)) & 0xFFu;
-  for (int i = 0; i < 4; ++i) v[i].color = (v[i].color & 0x00FFFFFFu) | (a << 24);
-  quad.Unlock();
+  const uint32_t a = uint32_t(int32_t(factor * alpha)) & 0xFFu;
+  RecolourQuad(quad, [&](int, D3DCOLOR old) { return (old & 0x00FFFFFFu) | (a << 24); });
 }
 
 void CreateCentredQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, float width, float height) {
@@ -127,7 +126,10 @@ void CreateCentredQuadSCT(DS_TexturedQuad<DX_V::SCT>& quad, float width, float h
       {x0 + side, s + y0, 0.0f, 1.0f, 0xFFFFFFFFu, 1.0f, 1.0f},
       {x0 + side, y0, 0.0f, 1.0f, 0xFFFFFFFFu, 1.0f, 0.0f},
   };
-  for (int i = 0; i < 4; ++i) v[i] = corners[i];
+  for (int i = 0; i < 4; ++i) {
+    v[i] = corners[i];
+    quad.quadColours[i] = corners[i].color;
+  }
   quad.Unlock();
 }
 

@@ -103,7 +103,10 @@ HRESULT CMoireScreensaver::ReleaseDeviceResources() {
 HRESULT CMoireScreensaver::DrawFrame() {
   if (!currentScene || !g_currentDevice) return S_OK;
   currentScene->AdvanceSlideShow(appTime);
-  if (SUCCEEDED(g_currentDevice->BeginScene()) && currentScene->root) currentScene->root->Render();
+  // EndScene only after a BeginScene that worked: Windows refuses it otherwise, and it would
+  // end a scene someone else had begun.
+  if (FAILED(g_currentDevice->BeginScene())) return S_OK;
+  if (currentScene->root) currentScene->root->Render();
   g_currentDevice->EndScene();
   return S_OK;
 }

@@ -1,13 +1,11 @@
 // Nothing but the program's own references may hold a default-pool resource when a device is
-// reset: Windows refuses the Reset otherwise, Wine does not. Every slide of the gallery (one
-// per light, with its brushes and objects) is drawn for a few frames, then the release step
-// runs, and every default-pool resource made since the document loaded must be gone, and the
-// device must hold nothing bound. Once more for the plain light's slide with its brushes
-// sampling the scene.
+// reset: Windows refuses the Reset otherwise, Wine does not. Every slide of the gallery (the
+// program's scene here; one per light, with its brushes and objects) is drawn for a few
+// frames, then the release step runs, and every default-pool resource made since the document
+// loaded must be gone, and the device must hold nothing bound. Once more for the plain light's
+// slide with its brushes sampling the scene.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -24,11 +22,6 @@
 #include "tests/support/TestDevice.h"
 
 namespace {
-
-std::vector<char> GalleryBytes() {
-  std::ifstream in(TEVRANA_GALLERY_DOCUMENT, std::ios::binary);
-  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
-}
 
 std::string Joined(const std::vector<std::string>& names) {
   std::string out;
@@ -70,13 +63,11 @@ void DrawFrame(DS_SlideShow_Light& show, IDirect3DDevice9* d, float t) {
 
 TEST_P(GalleryRelease, NothingOutlivesTheReleaseStep) {
   const SlideCase c = GetParam();
-  const std::vector<char> bytes = GalleryBytes();
-  ASSERT_GT(bytes.size(), 100000u);
   IDirect3DDevice9* d = device.Device();
   srand(1);
   DefaultPoolWatch watch;
   ScopedScreen restore(ScreenSelection::Current());
-  std::unique_ptr<DS_SlideShow_Light> show(LoadDocumentFromMemory(bytes.data(), bytes.size()));
+  std::unique_ptr<DS_SlideShow_Light> show(LoadDocument());
   std::unique_ptr<DS_DocResManager> manager(g_docResManager);
   ASSERT_GT(show->slides.size(), c.slide);
   if (c.brushesSampleScene) {

@@ -93,6 +93,24 @@ TEST(GlassBallTexels, TheCircleMaskIsOpaqueOutsideTheRadius508) {
   EXPECT_EQ(bits[1024], 0xCD);
 }
 
+// Where a device lacks A8 textures the mask is made black in A8R8G8B8, with the same alpha.
+TEST(GlassBallTexels, TheBlackStandInMaskHasTheA8MasksAlpha) {
+  constexpr int32_t kSide = 1024, kPitch = kSide * 4 + 16;
+  std::vector<uint8_t> alpha(size_t(kSide) * kSide);
+  Light::FillCircleMaskTexels(alpha.data(), kSide);
+  std::vector<uint8_t> bits(size_t(kPitch) * kSide, 0xCD);
+  Light::FillBlackCircleMaskTexels(bits.data(), kPitch);
+  int wrong = 0;
+  for (int y = 0; y < kSide; ++y)
+    for (int x = 0; x < kSide; ++x) {
+      uint32_t texel;
+      std::memcpy(&texel, &bits[size_t(y) * kPitch + size_t(x) * 4], 4);
+      if (texel != uint32_t(alpha[size_t(y) * kSide + x]) << 24) ++wrong;
+    }
+  EXPECT_EQ(wrong, 0);
+  EXPECT_EQ(bits[kSide * 4], 0xCD) << "the padding after a row is left alone";
+}
+
 TEST(GlassBallTexels, TheGradientRunsFromColourOneAtTheTopToColourTwoAtTheBottom) {
   constexpr int32_t kPitch = 256 * 4;
   struct Case {

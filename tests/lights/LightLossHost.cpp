@@ -26,6 +26,7 @@
 #include <d3dx9.h>
 
 #include "device/ComRef.h"
+#include "device/StrictCalls.h"
 #include "document/DS_DocResManager.h"
 #include "runtime/DS_SlideShow_Light.h"
 #include "runtime/DS_View2D.h"
@@ -58,7 +59,7 @@ Blocks ReadBlocks(IDirect3DDevice9* device) {
   target->GetDesc(&desc);
   if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, copy.Put(),
                                                  nullptr)) ||
-      FAILED(device->GetRenderTargetData(target.Get(), copy.Get())))
+      FAILED(CopyRenderTargetData(device, target.Get(), copy.Get())))
     return {};
   D3DLOCKED_RECT lr;
   if (FAILED(copy->LockRect(&lr, nullptr, D3DLOCK_READONLY))) return {};

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <vector>
 
 #include "device/TextureHelpers.h"
 #include "runtime/DS_View2D.h"
@@ -102,6 +103,47 @@ TEST(Quad, TexturedScreenQuadHoldsItsTexture) {
   EXPECT_EQ(v[1].x, 5.0f);
   EXPECT_EQ(v[1].y, 6.0f);
   EXPECT_EQ(v[1].color >> 24, 32u);  // colours kept
+}
+
+// The quads' buffers are write-only: Direct3D 9 documents reads of them as failing (Wine
+// hands back what was written). Whatever the buffer holds, the setters change the colours
+// they wrote last, never what a read would give.
+TEST(Quad, ColourSettersDoNotReadTheWriteOnlyBuffer) {
+  TestDevice dev(64, 64);
+  ASSERT_TRUE(dev.Ok());
+  auto scribble = [](auto& quad) {
+    if (auto* v = quad.Lock()) {
+      for (int i = 0; i < 4; ++i) v[i].color = 0x5A5A5A5Au;
+      quad.Unlock();
+    }
+  };
+  auto colours = [](auto& quad) {
+    std::vector<D3DCOLOR> out;
+    for (auto& x : Vertices(quad)) out.push_back(x.color);
+    return out;
+  };
+  using Colours = std::vector<D3DCOLOR>;
+
+  DS_SimpleMesh<DX_V::SC> sc;
+  FillQuadSC(sc, 0x80112233u, Corners(0, 0, 8, 8));
+  scribble(sc);
+  SetQuadAlphaSC(sc, 1.0f, 0.0f, 1.0f, 0.0f);
+  EXPECT_EQ(colours(sc), (Colours{0xFF112233u, 0xFF112233u, 0x00112233u, 0x00112233u}));
+
+  DS_SimpleMesh<DX_V::PC> pc;
+  FillQuadPC(pc, 0x40FFFFFFu, Corners(0, 0, 8, 8));
+  scribble(pc);
+  SetQuadColorPC(pc, 0xFF00FF00u);
+  EXPECT_EQ(colours(pc), Colours(4, 0x4000FF00u));
+  scribble(pc);
+  SetQuadAlphaPC(pc, 0.0f, 0.0f, 1.0f, 1.0f);
+  EXPECT_EQ(colours(pc), (Colours{0x0000FF00u, 0xFF00FF00u, 0x0000FF00u, 0xFF00FF00u}));
+
+  DS_TexturedQuad<DX_V::SCT> sct;
+  CreateCentredQuadSCT(sct, 64.0f, 48.0f);
+  scribble(sct);
+  SetQuadAlphaSCT(128, sct, 0.25f);
+  EXPECT_EQ(colours(sct), Colours(4, 0x20FFFFFFu));
 }
 
 TEST(Quad, CentredQuadOnA1280x720Screen) {

@@ -9,6 +9,7 @@
 
 #include "device/ComRef.h"
 #include "device/CurrentDevice.h"
+#include "device/StrictCalls.h"
 
 // A managed A8R8G8B8 texture whose texel (x, y) is colour(x, y).
 inline ComRef<IDirect3DTexture9> MakeTexture(UINT w, UINT h, const std::function<D3DCOLOR(UINT, UINT)>& colour) {
@@ -34,8 +35,10 @@ inline std::vector<uint32_t> ReadTexture(IDirect3DTexture9* texture, UINT* width
   if (FAILED(g_currentDevice->CreateOffscreenPlainSurface(desc.Width, desc.Height, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
                                                           sys.Put(), nullptr)))
     return out;
-  HRESULT hr = desc.Pool == D3DPOOL_DEFAULT && desc.Format == D3DFMT_A8R8G8B8
-                   ? g_currentDevice->GetRenderTargetData(level.Get(), sys.Get())
+  D3DSURFACE_DESC copyDesc;
+  sys->GetDesc(&copyDesc);
+  HRESULT hr = SUCCEEDED(CheckRenderTargetCopy(desc, copyDesc))
+                   ? CopyRenderTargetData(g_currentDevice, level.Get(), sys.Get())
                    : D3DXLoadSurfaceFromSurface(sys.Get(), nullptr, nullptr, level.Get(), nullptr, nullptr,
                                                 D3DX_FILTER_NONE, 0);
   if (FAILED(hr)) return out;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "device/ComRef.h"
+#include "device/StrictCalls.h"
 
 inline uint32_t RenderTargetPixel(IDirect3DDevice9* device, int x, int y) {
   ComRef<IDirect3DSurface9> target, copy;
@@ -14,7 +15,7 @@ inline uint32_t RenderTargetPixel(IDirect3DDevice9* device, int x, int y) {
   target->GetDesc(&desc);
   if (FAILED(device->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, copy.Put(),
                                                  nullptr)) ||
-      FAILED(device->GetRenderTargetData(target.Get(), copy.Get())))
+      FAILED(CopyRenderTargetData(device, target.Get(), copy.Get())))
     return 0xDEADBEEF;
   D3DLOCKED_RECT lr;
   if (FAILED(copy->LockRect(&lr, nullptr, D3DLOCK_READONLY))) return 0xDEADBEEF;

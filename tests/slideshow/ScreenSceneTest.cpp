@@ -78,3 +78,22 @@ TEST(ScreenScene, FailureOnTheSecondScreenKeepsTheFirstScene) {
   app->ActivateScreen(0);
   EXPECT_EQ(g_docResManager, manager);
 }
+
+// A frame whose BeginScene fails (here: a scene was begun already) ends no scene: Windows
+// refuses an EndScene without its BeginScene, and this one would end the other's scene.
+TEST(ScreenScene, AFrameWhoseSceneCannotBeginEndsNone) {
+  TestDevice device(16, 16);
+  ASSERT_TRUE(device.Ok());
+  auto app = std::make_unique<CMoireScreensaver>();
+  app->scenes[0].root.reset(new DS_SlideShow_Light);
+  app->scenes[0].resourceManager.reset(new DS_DocResManager);
+  app->currentDevice = device.Device();
+  app->ActivateScreen(0);
+  ASSERT_EQ(device.Device()->BeginScene(), D3D_OK);
+  EXPECT_EQ(app->DrawFrame(), S_OK);
+  EXPECT_EQ(device.Device()->EndScene(), D3D_OK) << "the scene begun before the frame was ended by it";
+  // Outside any scene the frame begins and ends its own.
+  EXPECT_EQ(app->DrawFrame(), S_OK);
+  EXPECT_EQ(device.Device()->EndScene(), D3DERR_INVALIDCALL);
+  app.reset();
+}

@@ -3,6 +3,8 @@
 #include <d3dx9.h>
 #include <cstdlib>
 
+#include "device/StrictCalls.h"
+
 
 namespace {
 LRESULT CALLBACK TestWndProc(HWND h, UINT m, WPARAM w, LPARAM l) { return DefWindowProcW(h, m, w, l); }
@@ -59,7 +61,7 @@ std::vector<uint32_t> TestDevice::ReadBack() {
   if (FAILED(device_->CreateOffscreenPlainSurface(desc.Width, desc.Height, desc.Format, D3DPOOL_SYSTEMMEM, sys.Put(),
                                                   nullptr)))
     return out;
-  if (FAILED(device_->GetRenderTargetData(back.Get(), sys.Get()))) return out;
+  if (FAILED(CopyRenderTargetData(device_.Get(), back.Get(), sys.Get()))) return out;
   D3DLOCKED_RECT lr;
   if (FAILED(sys->LockRect(&lr, nullptr, D3DLOCK_READONLY))) return out;
   out.resize(size_t(desc.Width) * desc.Height);
