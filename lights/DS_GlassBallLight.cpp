@@ -9,6 +9,7 @@
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 namespace {
@@ -646,22 +647,13 @@ void DS_GlassBallLight::ReadFields(DS_IOF_Holder stream, int32_t /*version: only
   overlay2Link.Read(stream);
   standLink.Read(stream);
   backdropLink.Read(stream);
-  uint32_t speed = 0;
-  stream->ReadUInt(speed);
-  scrollSpeed.SetValue(speed);
+  ReadScaled(stream, scrollSpeed);
   stream->ReadPoint(ballPosition.Value());
   stream->ReadUInt(size.Value());
   stream->ReadUInt(strength.Value());
-  for (MediaParamT<int>* flag : {&overlay1On, &overlay2On, &standOn, &backdropMode, &scrollMode}) {
-    unsigned long value = 0;
-    stream->ReadULong(value);
-    flag->Value() = int(value);
-  }
-  for (MediaColor* colour : {&gradientColour1, &gradientColour2}) {
-    int32_t value = 0;
-    stream->ReadInt(value);
-    colour->Value() = static_cast<unsigned long>(uint32_t(value));
-  }
+  for (MediaParamT<int>* flag : {&overlay1On, &overlay2On, &standOn, &backdropMode, &scrollMode})
+    ReadSwitch(stream, *flag);
+  for (MediaColor* colour : {&gradientColour1, &gradientColour2}) ReadColour(stream, *colour);
   DS_2D_Light::ReadRecord(stream);
 }
 
@@ -680,8 +672,7 @@ void DS_GlassBallLight::WriteFields(DS_IOF_Holder stream) {
   stream->WriteUInt(size.Value());
   stream->WriteUInt(strength.Value());
   for (const MediaParamT<int>* flag : {&overlay1On, &overlay2On, &standOn, &backdropMode, &scrollMode})
-    stream->WriteULong(static_cast<unsigned long>(flag->Value()));
-  for (const MediaColor* colour : {&gradientColour1, &gradientColour2})
-    stream->WriteInt(int32_t(uint32_t(colour->Value())));
+    WriteSwitch(stream, *flag);
+  for (const MediaColor* colour : {&gradientColour1, &gradientColour2}) WriteColour(stream, *colour);
   DS_2D_Light::WriteRecord(stream);
 }

@@ -6,6 +6,7 @@
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 namespace {
@@ -222,21 +223,12 @@ void DS_MatrixCodeLight::ReadFields(DS_IOF_Holder stream, int32_t version) {
   stream->ReadUInt(cellSize.Value());
   stream->ReadUInt(density.Value());
   stream->ReadUInt(mutatingCount.Value());
-  unsigned long bits = 0;
-  stream->ReadULong(bits);
-  sparkles.Value() = int(bits);
-  stream->ReadULong(bits);
-  backgroundMode.Value() = int(bits);
-  stream->ReadULong(bits);
-  startMode.Value() = int(bits);
-  int32_t colour = 0;
-  stream->ReadInt(colour);
-  trailColour.Value() = static_cast<unsigned long>(uint32_t(colour));
-  stream->ReadInt(colour);
-  headColour.Value() = static_cast<unsigned long>(uint32_t(colour));
-  unsigned int raw = 0;
-  stream->ReadUInt(raw);
-  brightness.SetValue(raw);
+  ReadSwitch(stream, sparkles);
+  ReadSwitch(stream, backgroundMode);
+  ReadSwitch(stream, startMode);
+  ReadColour(stream, trailColour);
+  ReadColour(stream, headColour);
+  ReadScaled(stream, brightness);
   if (version > 1) glyphSheet.Read(stream);
   DS_2D_Light::ReadRecord(stream);
 }
@@ -251,11 +243,11 @@ void DS_MatrixCodeLight::WriteFields(DS_IOF_Holder stream) {
   stream->WriteUInt(cellSize.Value());
   stream->WriteUInt(density.Value());
   stream->WriteUInt(mutatingCount.Value());
-  stream->WriteULong(static_cast<unsigned long>(sparkles.Value()));
-  stream->WriteULong(static_cast<unsigned long>(backgroundMode.Value()));
-  stream->WriteULong(static_cast<unsigned long>(startMode.Value()));
-  stream->WriteInt(int32_t(trailColour.Value()));
-  stream->WriteInt(int32_t(headColour.Value()));
+  WriteSwitch(stream, sparkles);
+  WriteSwitch(stream, backgroundMode);
+  WriteSwitch(stream, startMode);
+  WriteColour(stream, trailColour);
+  WriteColour(stream, headColour);
   stream->WriteUInt(brightness.Value());
   if (g_docResManager) g_docResManager->RegisterImageForSave(glyphSheet);
   glyphSheet.Write(stream);

@@ -3,6 +3,7 @@
 #include "device/CurrentDevice.h"
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 namespace {
@@ -262,15 +263,9 @@ void DS_WaterRingLight::ReadFields(DS_IOF_Holder stream, int32_t version) {
     stream->ReadUInt(dropForce.Value());
     stream->ReadUInt(persistence.Value());
     stream->ReadUInt(refractionLevel.Value());
-    for (UINTSclaleTo<float>* scaled : {&dropRate, &specularLevel, &specularPower}) {
-      unsigned int raw = 0;
-      stream->ReadUInt(raw);
-      scaled->SetValue(raw);
-    }
+    for (UINTSclaleTo<float>* scaled : {&dropRate, &specularLevel, &specularPower}) ReadScaled(stream, *scaled);
   }
-  unsigned long bits = 0;
-  stream->ReadULong(bits);
-  wholeScene.Value() = int(bits);
+  ReadSwitch(stream, wholeScene);
   DS_2D_Light::ReadRecord(stream);
 }
 
@@ -286,5 +281,5 @@ void DS_WaterRingLight::WriteFields(DS_IOF_Holder stream) {
     stream->WriteUInt(value->Value());
   for (const UINTSclaleTo<float>* scaled : {&dropRate, &specularLevel, &specularPower})
     stream->WriteUInt(scaled->Value());
-  stream->WriteULong(static_cast<unsigned long>(wholeScene.Value()));
+  WriteSwitch(stream, wholeScene);
 }

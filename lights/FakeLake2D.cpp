@@ -14,6 +14,7 @@
 #include "device/TextureHelpers.h"
 #include "document/DS_DocResManager.h"
 #include "document/DS_ResourceCache.h"
+#include "document/ParamStream.h"
 #include "runtime/DS_View2D.h"
 
 namespace {
@@ -389,19 +390,14 @@ void FakeLake2D::ReadFields(DS_IOF_Holder stream, int32_t version) {
   if (version > 1) {
     for (UINTSclaleTo<float>* param :
          std::initializer_list<UINTSclaleTo<float>*>{&waveTiling, &waveSpeed, &horizon, &farFlattening, &tintOpacity,
-                                                     &horizonFade}) {
-      uint32_t raw = 0;
-      stream->ReadUInt(raw);
-      param->SetValue(raw);
-    }
+                                                     &horizonFade})
+      ReadScaled(stream, *param);
     stream->ReadUInt(normalMapAmplitude.Value());
     stream->ReadUInt(reflectionOffset.Value());
-    unsigned long power = 0;
+    unsigned long power = 0;  // a 4-byte value, as switches travel
     stream->ReadULong(power);
     resamplePower.Value() = int(power);
-    int32_t colour = 0;
-    stream->ReadInt(colour);
-    tintColour.Value() = static_cast<unsigned long>(uint32_t(colour));
+    ReadColour(stream, tintColour);
   }
   ReadGuidString(stream, bumpIdentity);
   stream->ReadString(bumpName);
@@ -426,7 +422,7 @@ void FakeLake2D::WriteFields(DS_IOF_Holder stream) {
   stream->WriteUInt(normalMapAmplitude.Value());
   stream->WriteUInt(reflectionOffset.Value());
   stream->WriteULong(static_cast<unsigned long>(resamplePower.Value()));
-  stream->WriteInt(int32_t(uint32_t(tintColour.Value())));
+  WriteColour(stream, tintColour);
   WriteGuidString(stream, bumpIdentity);
   stream->WriteString(bumpName);
   stream->WriteBool(bumpFlag);
