@@ -13,7 +13,10 @@
 # (default two); --end says how a run is ended (default a key); --after how many seconds it
 # runs first, counted from when its loop takes messages (default 1; MIN-MAX draws a whole
 # number of seconds in the range for each run, so that the end falls on different slides).
-# Several copies of the script may run at once: each has its own X server and prefix copy.
+# With a checking heap (LD_PRELOAD=libc_malloc_debug.so.0 MALLOC_CHECK_=3 for the C library's,
+# WINEDEBUG=warn+heap for Wine's) a run whose log tells of a damaged heap counts as not ending
+# cleanly too. Several copies of the script may run at once: each has its own X server and
+# prefix copy.
 # TEVRANA_PREFIX selects another Wine prefix (the runs use a copy of it).
 set -uo pipefail
 repo=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -79,6 +82,7 @@ no_windows() { [ "$(saver_window_count)" = 0 ]; }
 declare -A codes=()
 for i in $(seq "$runs"); do
   rm -f "$WORK/core"
+  cleanups=${#e2e_cleanups[@]}
   start_saver /s
   # Generous limits: on a loaded machine a start or an end can take a minute.
   if ! wait_until 120 all_windows; then
@@ -97,8 +101,11 @@ for i in $(seq "$runs"); do
       rc="none (still running without windows)"
     fi
   fi
-  kill "$SAVER_PID" 2>/dev/null
+  kill_child "$SAVER_PID"
   wait "$SAVER_PID" 2>/dev/null
+  # This run's program is gone: the clean-up at the end must not kill what has its id by then.
+  e2e_cleanups=("${e2e_cleanups[@]:0:cleanups}")
+  grep -qE 'err:heap|warn:heap|malloc\(\)|free\(\)|corrupted' "$WORK/saver.log" && rc="$rc (heap damage told)"
   codes[$rc]=$((${codes[$rc]:-0} + 1))
   [ $((i % 10)) = 0 ] && echo "$i runs, $((i - ${codes[0]:-0})) not ending with 0"
   if [ "$rc" != 0 ]; then
