@@ -11,6 +11,7 @@
 #include "device/ComRef.h"
 #include "shell/DisplayTables.h"
 #include "shell/LaunchMode.h"
+#include "shell/StartedThreads.h"
 
 class CD3DScreensaver {
  public:
@@ -56,6 +57,8 @@ class CD3DScreensaver {
   HRESULT OpenOutputWindows();
   void EndOnUserInput();
   void CloseDown();
+  // Releases and destroys every screen's resources and lets go of the devices and of
+  // Direct3D, then waits (a second at most) until the threads the devices started have ended.
   void CloseScreenDevices();
 
   // Monitors, adapters, display modes and devices.
@@ -80,6 +83,9 @@ class CD3DScreensaver {
   HRESULT CreateWithStepDown(ScreenDevice& screen, const AdapterEntry& adapter, DeviceTypeEntry& type,
                              bool* steppedDown);
   HRESULT OpenWindowedDevice(ScreenDevice& screen);
+  // The screen's device as its fields describe it, on the main window; the threads the
+  // creation started join deviceThreads.
+  HRESULT CreateScreenDevice(ScreenDevice& screen);
   // The first of the desktop's, 32-bit and 16-bit formats that the type renders windowed in.
   bool ChooseWindowedFormat(UINT adapterOrdinal, const DeviceTypeEntry& type, WindowedCandidate* chosen);
   HRESULT ProbeWindowedMode(UINT adapter, const DeviceTypeEntry& type, WindowedCandidate& candidate);
@@ -142,6 +148,7 @@ class CD3DScreensaver {
   D3DSWAPEFFECT fullScreenSwapEffect;
   D3DSWAPEFFECT windowedSwapEffect;
   float appTime;  // seconds since the idle loop started, read once per frame step
+  StartedThreads deviceThreads;  // what the devices started; the close-down waits for their end
 };
 
 // The registered window procedure of every output window.

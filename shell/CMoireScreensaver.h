@@ -19,6 +19,7 @@ class CMoireScreensaver : public CD3DScreensaver {
   HRESULT AcquireDeviceResources() override;
   HRESULT DrawFrame() override;
   HRESULT ReleaseDeviceResources() override;
+  HRESULT DestroyDeviceResources() override;
   void HandleMusicEvent(long eventCode) override;
 
   // Reads the registry values into the host's and adapters' fields.

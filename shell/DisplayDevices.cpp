@@ -428,14 +428,21 @@ HRESULT CD3DScreensaver::CreateWithStepDown(ScreenDevice& screen, const AdapterE
     screen.presentParams = PresentParams(mode, adapter.window, false);
     screen.deviceType = type.deviceType;
     screen.behaviourFlags = mode.behaviourFlags;
-    HRESULT hr = d3d->CreateDevice(screen.adapterOrdinal, type.deviceType, mainWindow, mode.behaviourFlags,
-                                   &screen.presentParams, screen.device.Put());
+    HRESULT hr = CreateScreenDevice(screen);
     if (SUCCEEDED(hr)) hr = AcceptCreatedDevice(screen.device.Get());
     if (SUCCEEDED(hr)) return S_OK;
     screen.device.Reset();
     *steppedDown = true;
     if (!StepDownDisplayMode(type)) return hr;
   }
+}
+
+HRESULT CD3DScreensaver::CreateScreenDevice(ScreenDevice& screen) {
+  const std::vector<DWORD> before = StartedThreads::ProcessThreadIds();
+  const HRESULT hr = d3d->CreateDevice(screen.adapterOrdinal, screen.deviceType, mainWindow, screen.behaviourFlags,
+                                       &screen.presentParams, screen.device.Put());
+  deviceThreads.AddStartedSince(before);
+  return hr;
 }
 
 HRESULT CD3DScreensaver::OpenWindowedDevice(ScreenDevice& screen) {
@@ -454,8 +461,7 @@ HRESULT CD3DScreensaver::OpenWindowedDevice(ScreenDevice& screen) {
   screen.deviceType = type.deviceType;
   screen.behaviourFlags = mode.behaviourFlags;
 
-  HRESULT hr = d3d->CreateDevice(a, type.deviceType, mainWindow, mode.behaviourFlags, &screen.presentParams,
-                                 screen.device.Put());
+  const HRESULT hr = CreateScreenDevice(screen);
   if (FAILED(hr)) {
     screen.device.Reset();
     return hr;

@@ -10,6 +10,9 @@ namespace {
 const wchar_t kWindowClass[] = L"D3DSaverWndClass";
 constexpr DWORD kTestWindowStyle = WS_VISIBLE | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr unsigned kMovesTolerated = 5;
+// Wine's command thread ends by itself right after its device; a driver that keeps a thread
+// longer delays the end of the run by this much at most.
+constexpr DWORD kDeviceThreadsEndMs = 1000;
 
 void RegisterSaverWindowClass(HINSTANCE instance) {
   WNDCLASSW wc{};
@@ -180,4 +183,7 @@ void CD3DScreensaver::CloseScreenDevices() {
   }
   screenDeviceCount = 0;
   d3d.Reset();
+  // The devices are gone now (the application destroyed all it made of them above); what they
+  // started ends by itself, and the process is not to be ended under it.
+  deviceThreads.WaitForEnd(kDeviceThreadsEndMs);
 }

@@ -23,7 +23,9 @@ void ForEachHeldItem(Iterator begin, Iterator end, Operation operation) {
 
 ScreenScene::ScreenScene() = default;
 
-ScreenScene::~ScreenScene() {
+ScreenScene::~ScreenScene() { Free(); }
+
+void ScreenScene::Free() {
   // The slides' textures first: they come from the manager's tables.
   root.reset();
   ScreenSelection selected = ScreenSelection::Current();
@@ -97,6 +99,12 @@ HRESULT CMoireScreensaver::ReleaseDeviceResources() {
   if (g_musicControl) g_musicControl->Stop();
   ReleaseMusicGraph();
   if (currentScene && currentScene->root) currentScene->root->ReleaseDeviceResources();
+  return S_OK;
+}
+
+// At the close-down (and when an error closes the devices): the scene goes with its device.
+HRESULT CMoireScreensaver::DestroyDeviceResources() {
+  if (currentScene) currentScene->Free();
   return S_OK;
 }
 

@@ -15,9 +15,12 @@ class DS_DocResManager;
 class ScreenScene {
  public:
   ScreenScene();
-  // The scene lives for the whole run; freeing it at the end lets each device go with its
-  // last texture before the process exits. Nothing of it stays selected.
   ~ScreenScene();
+
+  // Frees the slide show and the resource manager, with every texture, mesh and effect
+  // they hold of the screen's device, so that the device goes with the host's reference.
+  // Nothing of the scene stays selected; the next acquisition loads the document again.
+  void Free();
 
   // Loads the scene at the first acquisition, re-acquires device resources after a reset,
   // then runs the music step.

@@ -22,13 +22,14 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     else
       exitCode = saver.ExecuteMode();
   }
-  // Everything the run held is released now: the music graph at the close-down, the devices
-  // with the scenes' last textures just above. Under Wine the ordinary exit would still unload
-  // every library (Mesa, LLVM, GStreamer) while threads that Direct3D and DirectShow started
-  // end: about one full-screen run in twenty died in it (exit code 139, a device's worker
-  // thread in the C library's thread clean-up while the process was terminated; or 137, Wine
-  // killing a process whose exit took longer than the second it allows). Ending here skips that
-  // teardown, which has nothing left to do.
+  // Everything the run held is released now: the music graph, the scenes and the devices at
+  // the close-down, which also waited for the devices' own threads to end (TerminateProcess
+  // stops a thread still running wherever it is). Under Wine the ordinary exit would still
+  // unload every library (Mesa, LLVM, GStreamer) while threads that Direct3D and DirectShow
+  // started end: about one full-screen run in twenty died in it (exit code 139, a device's
+  // worker thread in the C library's thread clean-up while the process was terminated; or 137,
+  // Wine killing a process whose exit took longer than the second it allows). Ending here
+  // skips that teardown, which has nothing left to do.
   TerminateProcess(GetCurrentProcess(), UINT(exitCode));
   return exitCode;
 }

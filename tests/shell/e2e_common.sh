@@ -20,11 +20,19 @@ fail() {
 
 probe() { wine "$PROBE" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
 
+# Ends a process this script started, unless it has been waited for already: the id of a
+# process that is gone is soon another one's (ids wrap at 32768 here), and a clean-up at the
+# end once killed other runs' programs with it (their exit code 143).
+kill_child() {
+  [ "$(sed -n 's/^PPid:\t*//p' "/proc/$1/status" 2>/dev/null)" = "$$" ] && kill "$1" 2>/dev/null
+  return 0
+}
+
 # Starts the screensaver with the given switch in the background; sets SAVER_PID.
 start_saver() {
   wine "$SCR" "$@" </dev/null >"$WORK/saver.log" 2>&1 &
   SAVER_PID=$!
-  e2e_cleanups+=("kill $SAVER_PID 2>/dev/null || true")
+  e2e_cleanups+=("kill_child $SAVER_PID")
 }
 
 # wait_until SECONDS COMMAND...: true once COMMAND succeeds.
@@ -87,7 +95,7 @@ private_display() {
   Xvfb -displayfd 9 -screen 0 "$screen" -nolisten tcp -noreset </dev/null >"$WORK/xvfb.log" 2>&1 &
   local xvfb=$!
   exec 9>&-
-  e2e_cleanups+=("kill $xvfb 2>/dev/null || true")
+  e2e_cleanups+=("kill_child $xvfb")
   wait_until 10 test -s "$WORK/display" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$WORK/display")"
   if [ -n "$before" ]; then

@@ -18,7 +18,7 @@ expect_saver_exit 10 "another program taking the foreground"
 
 wine "$HOST" /s </dev/null >"$WORK/host.log" 2>&1 &
 host_pid=$!
-e2e_cleanups+=("kill $host_pid 2>/dev/null || true")
+e2e_cleanups+=("kill_child $host_pid")
 host_drawing() { grep -q '^drawing' "$WORK/host.log"; }
 wait_until 30 host_drawing || fail "the host does not draw: $(cat "$WORK/host.log")"
 sleep 0.5

@@ -41,7 +41,7 @@ open_preview() {
   rm -f "$WORK/parent.txt"  # the handle of an earlier parent must not be taken for this one's
   wine "$PROBE" parent </dev/null >"$WORK/parent.txt" 2>/dev/null &
   PARENT_PID=$!
-  e2e_cleanups+=("kill $PARENT_PID 2>/dev/null || true")
+  e2e_cleanups+=("kill_child $PARENT_PID")
   has_parent() { grep -q '^parent=' "$WORK/parent.txt"; }
   wait_until 30 has_parent || fail "the parent window did not open"
   PARENT=$(sed -n 's/^parent=\([0-9]*\).*/\1/p' "$WORK/parent.txt")
