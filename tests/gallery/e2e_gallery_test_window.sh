@@ -8,16 +8,10 @@
 set -uo pipefail
 scr=$1; work=$2; probe=$3; pictures=$4; module=$5
 rm -rf "$work"; mkdir -p "$work"
-pid=
-fail() { echo "FAIL: $*"; exit 1; }
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null' EXIT
 source "$(dirname "$0")/../support/test_window.sh"
-source "$(dirname "$0")/../shell/e2e_close.sh"
 
 # "PicPos" 0 stretches each picture over the whole window, as the references are.
-key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
-printf 'REGEDIT4\r\n\r\n[%s]\r\n"\\"PicPos\\""=dword:00000000\r\n' "$key" > "$work/setting.reg"
-wine regedit /S "$(winepath -w "$work/setting.reg")" </dev/null >/dev/null 2>&1
+set_setting PicPos 0
 
 # Pictures as 60 x 40 cells (each the mean of 10 x 10 pixels of the window), one "r g b"
 # line per cell, row by row.
@@ -100,6 +94,5 @@ done
 # In the gallery's order, starting wherever the run was first looked at.
 cycle="plain flame ball code water lake rings plain flame ball code water lake rings"
 case "$cycle" in *"${order[*]}"*) ;; *) fail "the slides came in another order: ${order[*]}" ;; esac
-close_test_window "$probe" "$pid"
-pid=
+stop_test_window
 echo "PASS: every slide in turn ($work)"

@@ -1,21 +1,24 @@
-// The program, full screen, through the loss of its device during one light's slide: the
+// The program, full screen, through the loss of its device during each light's slide: the
 // application's own start-up, idle loop, scene, release, reset and acquisition, with a
 // clock of its own so that frames can be compared. Its document holds one slide for each
 // picture light, in the order of the class table.
 //
-//   light_loss_host /s      (environment: LOSS_SLIDE = the light's slide, 0 to 6;
-//                            LOSS_PROBE = the Windows path of saver_probe.exe)
+//   light_loss_host /s      (environment: LOSS_PROBE = the Windows path of saver_probe.exe;
+//                            LOSS_SHOTS = a Windows folder for the kept frames, optional)
 //
 // The first round of slides is drawn undisturbed: each slide, held still shortly before its
-// show time ends, gives a reference frame. In the second round, held still on the chosen
-// slide, the probe takes the foreground (the device goes lost, then is reset by the frame
-// step); the slide is drawn again at the same time, then the next slide. A frame is reduced
-// to the mean colours of 16 x 12 blocks; a frame is right when it is much nearer its
-// reference than the reference is to black or to the plain light's frame. The
-// resource manager's effects must have been restored by the light's acquisition: an effect
-// that counts the calls stands among them.
+// show time ends, gives a reference frame. In the second round each slide in turn, held
+// still at that time, loses the device: the probe takes the foreground, the frame step resets
+// the device, and the slide is drawn again at the same time. The slide after it is then held
+// as in the first round (its frame before its own loss; after the last loss, the plain
+// light's slide of a third round). One start-up and one first round serve all seven lights.
+// A frame is reduced to the mean colours of 16 x 12 blocks; a frame is right when it is much
+// nearer its reference than the reference is to black or to the plain light's frame. Each
+// loss's acquisition must have restored the resource manager's effects: an effect that
+// counts the calls stands among them.
 //
-// Prints "summary ..." and exits 0 when everything held; gives up after 120 seconds.
+// Prints a line for each light and "summary ...", and exits 0 when everything held; gives
+// up after 240 seconds.
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
@@ -39,10 +42,18 @@ constexpr int kLights = 7;
 constexpr float kStep = 0.5f;      // seconds of the host's clock per frame while moving on
 constexpr float kHoldBeforeEnd = 0.5f;  // held this long before a slide's show time ends
 constexpr int kHeldDraws = 4;      // frames drawn at the held time before one is kept
-constexpr DWORD kGiveUpMs = 120000;
+constexpr DWORD kGiveUpMs = 240000;
 constexpr int kCols = 16, kRows = 12;
 
 using Blocks = std::vector<double>;  // mean red, green, blue of each block
+
+// What one light's loss left: the frames held on its slide before and after the reset and
+// on the slide after it, and what the loss went through.
+struct Loss {
+  Blocks before, after, next;
+  bool stolen = false, effectsRestored = false;
+  int lostSteps = 0, releases = 0;
+};
 
 double Distance(const Blocks& a, const Blocks& b) {
   if (a.size() != b.size() || a.empty()) return 1e9;
@@ -84,8 +95,6 @@ Blocks ReadBlocks(IDirect3DDevice9* device) {
 
 class LossHost : public CMoireScreensaver {
  public:
-  explicit LossHost(int slide) : slide_(slide) {}
-
   LRESULT HandleWindowMessage(HWND window, UINT message, WPARAM wparam, LPARAM lparam) override {
     if (IsEndingInput(message)) return DefWindowProcW(window, message, wparam, lparam);
     return CMoireScreensaver::HandleWindowMessage(window, message, wparam, lparam);
@@ -99,21 +108,22 @@ class LossHost : public CMoireScreensaver {
       counting_ = new CountingEffect;
       manager->Tables().effects[DS_LinkKey{L"counting.fxo", 1}] = ComRef<ID3DXEffect>::Adopt(counting_);
     }
-    if (counting_ && releases_ > 0 && counting_->reset > resetsAtRelease_) effectsRestored_ = true;
+    if (counting_ && losing_ >= 0 && losses_[losing_].releases > 0 && counting_->reset > resetsAtRelease_)
+      losses_[losing_].effectsRestored = true;
     if (counting_)
       std::printf("acquired: effects lost %d times, restored %d times\n", counting_->lost, counting_->reset);
     return hr;
   }
 
   HRESULT ReleaseDeviceResources() override {
-    ++releases_;
+    if (losing_ >= 0) ++losses_[losing_].releases;
     if (counting_) resetsAtRelease_ = counting_->reset;
     return CMoireScreensaver::ReleaseDeviceResources();
   }
 
   // The host's clock: on by a step a frame, held where a frame is to be kept.
   HRESULT AdvanceFrame() override {
-    if (steps_++ > 0 && screenDeviceCount > 0 && draws_ == drawsBefore_ && stolen_) ++lostSteps_;
+    if (steps_++ > 0 && screenDeviceCount > 0 && draws_ == drawsBefore_ && losing_ >= 0) ++losses_[losing_].lostSteps;
     drawsBefore_ = draws_;
     if (!holding_) clock_ += kStep;
     appTime = clock_;
@@ -143,12 +153,12 @@ class LossHost : public CMoireScreensaver {
     ++heldDraws_;
     if (heldDraws_ < kHeldDraws) return hr;
     if (activation_ < kLights) {
-      references_[activation_] = Keep(("reference-" + std::to_string(activation_)).c_str());
+      references_[activation_] = Keep("reference-" + std::to_string(activation_));
       holding_ = false;
-    } else if (activation_ == kLights + slide_) {
-      OnLossSlide();
+    } else if (activation_ < 2 * kLights) {
+      OnLossSlide(activation_ - kLights);
     } else {
-      next_ = Keep("next");
+      losses_[kLights - 1].next = Keep("next");
       holding_ = false;
       done_ = true;
     }
@@ -156,32 +166,39 @@ class LossHost : public CMoireScreensaver {
   }
 
   int Report() const {
-    const int nextSlide = (slide_ + 1) % kLights;
-    const double beforeToAfter = Distance(before_, after_);
-    const double nextToReference = Distance(next_, references_[nextSlide]);
-    const double allowedSame = Allowed(slide_);
-    const double allowedNext = Allowed(nextSlide);
-    std::printf("distances slide=%d before_after=%.2f (allowed %.2f) next=%d next_reference=%.2f (allowed %.2f)\n",
-                slide_, beforeToAfter, allowedSame, nextSlide, nextToReference, allowedNext);
     for (int k = 0; k < kLights; ++k)
       std::printf("reference %d: to plain %.2f, to black %.2f\n", k, Distance(references_[k], references_[0]),
                   Distance(references_[k], Blocks(references_[k].size(), 0.0)));
-    const bool framesOk = beforeToAfter <= allowedSame && nextToReference <= allowedNext;
-    const bool ok = lostSteps_ > 0 && releases_ >= 1 && acquires_ >= 2 && effectsRestored_ && framesOk &&
-                    !errorFlag && done_;
-    std::printf("summary lost_steps=%d releases=%d acquires=%d effects_restored=%d frames_ok=%d error=%d done=%d\n",
-                lostSteps_, releases_, acquires_, effectsRestored_ ? 1 : 0, framesOk ? 1 : 0, errorFlag ? 1 : 0,
-                done_ ? 1 : 0);
+    int lightsOk = 0;
+    for (int slide = 0; slide < kLights; ++slide) {
+      const Loss& loss = losses_[slide];
+      const int nextSlide = (slide + 1) % kLights;
+      const double beforeToAfter = Distance(loss.before, loss.after);
+      const double nextToReference = Distance(loss.next, references_[nextSlide]);
+      const double allowedSame = Allowed(slide);
+      const double allowedNext = Allowed(nextSlide);
+      const bool framesOk = beforeToAfter <= allowedSame && nextToReference <= allowedNext;
+      const bool ok = loss.lostSteps > 0 && loss.releases >= 1 && loss.effectsRestored && framesOk;
+      std::printf("slide %d: lost_steps=%d releases=%d effects_restored=%d before_after=%.2f (allowed %.2f) next=%d "
+                  "next_reference=%.2f (allowed %.2f) %s\n",
+                  slide, loss.lostSteps, loss.releases, loss.effectsRestored ? 1 : 0, beforeToAfter, allowedSame,
+                  nextSlide, nextToReference, allowedNext, ok ? "held" : "FAILED");
+      lightsOk += ok ? 1 : 0;
+    }
+    // One acquisition at the start, one after each loss.
+    const bool ok = lightsOk == kLights && acquires_ >= 1 + kLights && !errorFlag && done_;
+    std::printf("summary lights_held=%d of %d acquires=%d error=%d done=%d\n", lightsOk, kLights, acquires_,
+                errorFlag ? 1 : 0, done_ ? 1 : 0);
     return ok ? 0 : 1;
   }
 
  private:
   // Reads the frame's blocks; with LOSS_SHOTS set, saves it there as <name>.png too.
-  Blocks Keep(const char* name) const {
+  Blocks Keep(const std::string& name) const {
     Blocks blocks = ReadBlocks(currentDevice);
     double mean = 0.0;
     for (double v : blocks) mean += v;
-    std::printf("kept %s: activation %d at %.1f s, mean %.1f, view mode %d\n", name, activation_, double(clock_),
+    std::printf("kept %s: activation %d at %.1f s, mean %.1f, view mode %d\n", name.c_str(), activation_, double(clock_),
                 blocks.empty() ? -1.0 : mean / double(blocks.size()), g_view2D ? int(g_view2D->mode) : -1);
     if (const char* dir = std::getenv("LOSS_SHOTS")) {
       ComRef<IDirect3DSurface9> target;
@@ -192,23 +209,26 @@ class LossHost : public CMoireScreensaver {
     return blocks;
   }
 
-  // The frames kept: every slide of the first round, the lost slide and the next in the second.
-  bool Wanted(int activation) const {
-    return activation < kLights || activation == kLights + slide_ || activation == kLights + slide_ + 1;
-  }
+  // The frames kept: every slide of the first and the second round, the plain light's of the third.
+  static bool Wanted(int activation) { return activation <= 2 * kLights; }
 
   // Before the loss, the probe takes the foreground; after the reset, the same frame again.
-  void OnLossSlide() {
-    if (!stolen_) {
-      before_ = Keep("before");
+  void OnLossSlide(int slide) {
+    Loss& loss = losses_[slide];
+    if (!loss.stolen) {
+      loss.before = Keep("before-" + std::to_string(slide));
+      if (slide > 0) losses_[slide - 1].next = loss.before;
       acquiresAtSteal_ = acquires_;
-      stolen_ = Steal();
-      if (!stolen_) done_ = true;
+      losing_ = slide;
+      loss.stolen = true;
+      if (!Steal()) done_ = true;
       return;
     }
-    if (acquires_ <= acquiresAtSteal_ || lostSteps_ == 0) return;  // not yet reset
+    if (acquires_ <= acquiresAtSteal_ || loss.lostSteps == 0) return;  // not yet reset
     if (++drawsAfterReset_ < kHeldDraws) return;
-    after_ = Keep("after");
+    loss.after = Keep("after-" + std::to_string(slide));
+    drawsAfterReset_ = 0;
+    losing_ = -1;
     holding_ = false;
   }
 
@@ -235,32 +255,26 @@ class LossHost : public CMoireScreensaver {
     return 0.5 * away + 3.0;
   }
 
-  const int slide_;
   const DWORD started_ = GetTickCount();
   float clock_ = 0.0f;
-  bool holding_ = false, stolen_ = false, done_ = false, effectsRestored_ = false;
-  int steps_ = 0, draws_ = 0, drawsBefore_ = 0, lostSteps_ = 0, heldDraws_ = 0, drawsAfterReset_ = 0;
-  int acquires_ = 0, releases_ = 0, acquiresAtSteal_ = 0, resetsAtRelease_ = 0, activation_ = -1,
-      keptActivation_ = -1;
+  bool holding_ = false, done_ = false;
+  int steps_ = 0, draws_ = 0, drawsBefore_ = 0, heldDraws_ = 0, drawsAfterReset_ = 0;
+  int acquires_ = 0, acquiresAtSteal_ = 0, resetsAtRelease_ = 0, activation_ = -1, keptActivation_ = -1;
+  int losing_ = -1;  // the slide whose loss is under way
   float slideStart_ = 0.0f;
   const DS_SlideContainer* shown_ = nullptr;
   CountingEffect* counting_ = nullptr;  // held by the manager's table
-  Blocks references_[kLights], before_, after_, next_;
+  Blocks references_[kLights];
+  Loss losses_[kLights];
 };
 }  // namespace
 
 int main() {
   std::setvbuf(stdout, nullptr, _IONBF, 0);
-  const char* slide = std::getenv("LOSS_SLIDE");
-  const int index = slide ? std::atoi(slide) : -1;
-  if (index < 0 || index >= kLights) {
-    std::printf("LOSS_SLIDE must be 0 to %d\n", kLights - 1);
-    return 2;
-  }
   g_hInstance = GetModuleHandleW(nullptr);
   int rc = 2;
   {
-    LossHost host(index);
+    LossHost host;
     host.StartUp(g_hInstance);
     if (host.launchMode != LaunchMode::FullScreen || host.errorFlag) {
       std::printf("start-up failed: mode %d error %08lx\n", int(host.launchMode),

@@ -9,32 +9,9 @@
 set -uo pipefail
 scr=$1; work=$2; probe=$3
 rm -rf "$work"; mkdir -p "$work"
-pid=
+source "$(dirname "$0")/../support/test_window.sh"
+start_test_window "$scr"
 
-fail() { echo "FAIL: $*"; exit 1; }
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
-trap cleanup EXIT
-source "$(dirname "$0")/../shell/e2e_close.sh"
-
-wine "$scr" /t </dev/null >"$work/program.log" 2>&1 &
-pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Tevrana Screensaver$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no test window appeared"
-
-# The window's 600 x 400 client area as $work/<name>.png (Wine draws the caption and an even
-# frame into the X window itself, so the client sits above the bottom frame).
-shot() {
-  import -display "$DISPLAY" -window "$window" "$work/raw.png" 2>/dev/null || return 1
-  local w h
-  read -r w h < <(convert "$work/raw.png" -format '%w %h' info:)
-  local frame=$(( (w - 600) / 2 ))
-  convert "$work/raw.png" -crop "600x400+$frame+$(( h - 400 - frame ))" +repage "$work/$1.png"
-}
 # Mean red, green, blue (0..255) of a region: mean <file> <geometry>.
 mean() {
   convert "$1" -crop "$2" +repage -format '%[fx:int(255*mean.r)] %[fx:int(255*mean.g)] %[fx:int(255*mean.b)]' info:
@@ -50,7 +27,7 @@ change() {
 found=0
 for _ in $(seq 130); do
   sleep 0.3
-  shot glass-ball-1 || continue
+  window_shot glass-ball-1 || continue
   read -r r g b < <(mean "$work/glass-ball-1.png" 30x30+5+5)
   read -r cr cg cb < <(mean "$work/glass-ball-1.png" 120x80+240+80)
   if [ "$b" -gt $((r + 15)) ] && [ $(( (cr + cg + cb) / 3 )) -ge 40 ]; then found=1; break; fi
@@ -62,9 +39,9 @@ echo "stand $sr $sg $sb"
 [ "$sr" -gt "$((sb + 10))" ] || fail "no brown stand below the ball"
 # The swing turns back every 8 s; of two 2-s steps at most one holds the turn.
 sleep 2
-shot glass-ball-2 || fail "no second shot"
+window_shot glass-ball-2 || fail "no second shot"
 sleep 2
-shot glass-ball-3 || fail "no third shot"
+window_shot glass-ball-3 || fail "no third shot"
 inside=$(change glass-ball-1 glass-ball-2 160x120+220+60)
 later=$(change glass-ball-2 glass-ball-3 160x120+220+60)
 [ "$later" -gt "$inside" ] && inside=$later
@@ -78,7 +55,7 @@ echo "change inside the ball $inside, at the corner $corner"
 found=0
 for _ in $(seq 150); do
   sleep 0.3
-  shot lake-1 || continue
+  window_shot lake-1 || continue
   read -r r g b < <(mean "$work/lake-1.png" 400x120+100+60)
   if [ "$r" -gt $((b + 10)) ] && [ $(( (r + g + b) / 3 )) -ge 60 ]; then found=1; break; fi
 done
@@ -87,12 +64,12 @@ echo "sky $r $g $b"
 # The sky may have passed the test while the slide was still fading in: the first shot to
 # compare with is taken once the fade is surely over.
 sleep 1.5
-shot lake-1 || fail "no first shot of the lake"
+window_shot lake-1 || fail "no first shot of the lake"
 # A loaded machine may draw few frames between two shots: the most any later shot differs.
 water=0
 for n in 2 3 4; do
   sleep 2
-  shot lake-$n || fail "no shot $n of the lake"
+  window_shot lake-$n || fail "no shot $n of the lake"
   moved=$(change lake-1 lake-$n 400x90+100+290)
   [ "$moved" -gt "$water" ] && water=$moved
 done
@@ -104,6 +81,5 @@ echo "change of the sky $sky, of the water $water"
 read -r wr wg wb < <(mean "$work/lake-1.png" 400x90+100+290)
 echo "water $wr $wg $wb"
 [ $(( (wr + wg + wb) / 3 )) -ge 25 ] || fail "no reflection in the water"
-close_test_window "$probe" "$pid"
-pid=
+stop_test_window
 echo "PASS: glass ball and lake"

@@ -6,9 +6,6 @@
 set -uo pipefail
 scr=$1; work=$2
 rm -rf "$work"; mkdir -p "$work"
-pid=
-fail() { echo "FAIL: $*"; exit 1; }
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null' EXIT
 
 # shellcheck source=../support/test_window.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../support/test_window.sh"

@@ -8,41 +8,11 @@
 set -uo pipefail
 scr=$1; plain=$2; work=$3; probe=$4
 rm -rf "$work"; mkdir -p "$work"
-key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
-pid=
-
-fail() { echo "FAIL: $*"; exit 1; }
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
-source "$(dirname "$0")/../shell/e2e_close.sh"
-stop() {
-  close_test_window "$probe" "$pid"
-  pid=
-}
-trap cleanup EXIT
+source "$(dirname "$0")/../support/test_window.sh"
 
 # "PicPos" 0 stretches the picture over the whole window.
-printf 'REGEDIT4\r\n\r\n[%s]\r\n"\\"PicPos\\""=dword:00000000\r\n' "$key" > "$work/setting.reg"
-wine regedit /S "$(winepath -w "$work/setting.reg")" </dev/null >/dev/null 2>&1
+set_setting PicPos 0
 
-start() {
-  wine "$1" /t </dev/null >"$work/program.log" 2>&1 &
-  pid=$!
-  window=
-  for _ in $(seq 100); do
-    window=$(xdotool search --onlyvisible --name '^Tevrana Screensaver$' 2>/dev/null | head -n1)
-    [ -n "$window" ] && break
-    sleep 0.1
-  done
-  [ -n "$window" ] || fail "no test window appeared"
-}
-# The window's 600 x 400 client area as $work/<name>.png.
-shot() {
-  import -display "$DISPLAY" -window "$window" "$work/raw.png" 2>/dev/null || return 1
-  local w h
-  read -r w h < <(convert "$work/raw.png" -format '%w %h' info:)
-  local frame=$(( (w - 600) / 2 ))
-  convert "$work/raw.png" -crop "600x400+$frame+$(( h - 400 - frame ))" +repage "$work/$1.png"
-}
 brightness() {
   convert "$1" -crop "$2" +repage -colorspace Gray -format '%[fx:int(255*mean)]' info:
 }
@@ -50,7 +20,7 @@ brightness() {
 shot_of_picture() {
   for _ in $(seq 50); do
     sleep 0.3
-    shot "$1" || continue
+    window_shot "$1" || continue
     [ "$(brightness "$work/$1.png" 600x400+0+0)" -ge 30 ] && return 0
   done
   fail "the picture never showed"
@@ -64,19 +34,19 @@ cell() { echo "150x100+$(( $1 * 150 ))+$(( $2 * 100 ))"; }
 # The middle of an empty cell: wandering sprites may swim a body's length out of their own.
 middle() { echo "70x40+$(( $1 * 150 + 40 ))+$(( $2 * 100 + 30 ))"; }
 
-start "$plain"
+start_test_window "$plain"
 shot_of_picture plain
-stop
+stop_test_window
 
-start "$scr"
+start_test_window "$scr"
 shot_of_picture t0
 shots=(t0)
 for i in 1 2 3 4 5 6 7 8 9; do
   sleep 0.4
-  shot "t$i" || fail "no screenshot"
+  window_shot "t$i" || fail "no screenshot"
   shots+=("t$i")
 done
-stop
+stop_test_window
 
 # name column row
 emitters="rays 0 0

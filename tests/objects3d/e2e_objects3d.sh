@@ -16,37 +16,16 @@
 set -uo pipefail
 scr=$1; work=$2
 rm -rf "$work"; mkdir -p "$work"
-key='HKEY_CURRENT_USER\Software\Quillfen\Lumetra\Screensaver'
-pid=
-
-fail() { echo "FAIL: $*"; exit 1; }
-cleanup() { [ -n "$pid" ] && kill "$pid" 2>/dev/null; wait 2>/dev/null; }
-trap cleanup EXIT
+source "$(dirname "$0")/../support/test_window.sh"
 
 # "PicPos" 0 stretches the picture over the whole window.
-printf 'REGEDIT4\r\n\r\n[%s]\r\n"\\"PicPos\\""=dword:00000000\r\n' "$key" > "$work/setting.reg"
-wine regedit /S "$(winepath -w "$work/setting.reg")" </dev/null >/dev/null 2>&1
+set_setting PicPos 0
 
-wine "$scr" /t </dev/null >"$work/program.log" 2>&1 &
-pid=$!
-window=
-for _ in $(seq 100); do
-  window=$(xdotool search --onlyvisible --name '^Tevrana Screensaver$' 2>/dev/null | head -n1)
-  [ -n "$window" ] && break
-  sleep 0.1
-done
-[ -n "$window" ] || fail "no test window appeared"
-
-# A screenshot of the window as $work/<name>.png; crop() later cuts the 600 x 400 client area
-# out of it (Wine draws the caption and an even frame into the X window itself, so the
-# client sits above the bottom frame).
-grab() { import -display "$DISPLAY" -window "$window" "$work/$1.png" 2>/dev/null; }
-crop() {
-  local w h
-  read -r w h < <(convert "$work/$1.png" -format '%w %h' info:)
-  local frame=$(( (w - 600) / 2 ))
-  convert "$work/$1.png" -crop "600x400+$frame+$(( h - 400 - frame ))" +repage -depth 8 "rgb:$work/$1.rgb"
-}
+start_test_window "$scr"
+# Whole windows grabbed as $work/<name>.png while the shots are taken, their client areas cut
+# out as raw $work/<name>.rgb afterwards.
+grab() { window_grab "$work/$1.png"; }
+crop() { client_area "$work/$1.png" "rgb:$work/$1.rgb"; }
 
 # Wait for the slide (the grey picture has mean brightness 80 of 255).
 for i in $(seq 50); do
