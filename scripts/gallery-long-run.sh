@@ -63,7 +63,9 @@ while [ $((SECONDS - start)) -le $((minutes * 60)) ]; do
 done
 wine "$probe" close </dev/null >/dev/null 2>&1
 wait "$pid"
-echo "exit code $?"
+rc=$?
+pid=  # waited for: the exit trap must not kill whatever has its id now
+echo "exit code $rc"
 
 field() { sed -n "s/.*\b$1=\([0-9]*\).*/\1/p" <<<"$2"; }
 first=${samples[0]}; last=${samples[-1]}

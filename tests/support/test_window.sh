@@ -37,8 +37,8 @@ stop_test_window() {
   kill -0 "$pid" 2>/dev/null && fail "the program did not end when its window was closed"
   wait "$pid"
   local rc=$?
+  pid=  # waited for: its id may be another process's now, and the exit trap must not kill it
   [ $rc -eq 0 ] || fail "the program ended with exit code $rc"
-  pid=
   for _ in $(seq 50); do
     xdotool search --onlyvisible --name '^Tevrana Screensaver$' >/dev/null 2>&1 || return 0
     sleep 0.1
