@@ -1,5 +1,6 @@
 #include "device/DefaultPool.h"
 
+#include <iterator>
 #include <utility>
 
 #include "device/CurrentDevice.h"
@@ -74,13 +75,19 @@ void ClearEffectTextures(ID3DXEffect* effect) {
   }
 }
 
+std::vector<DWORD> TextureSamplers(const D3DCAPS9& caps) {
+  std::vector<DWORD> samplers;
+  for (DWORD sampler = 0; sampler < kPixelSamplers; ++sampler) samplers.push_back(sampler);
+  if (caps.VertexShaderVersion >= D3DVS_VERSION(3, 0))
+    samplers.insert(samplers.end(), std::begin(kVertexSamplers), std::end(kVertexSamplers));
+  return samplers;
+}
+
 void ReleaseDeviceBindings(IDirect3DDevice9* device) {
   if (!device) return;
   D3DCAPS9 caps{};
   if (FAILED(device->GetDeviceCaps(&caps))) return;
-  for (DWORD sampler = 0; sampler < kPixelSamplers; ++sampler) device->SetTexture(sampler, nullptr);
-  if (caps.VertexShaderVersion >= D3DVS_VERSION(3, 0))
-    for (DWORD sampler : kVertexSamplers) device->SetTexture(sampler, nullptr);
+  for (DWORD sampler : TextureSamplers(caps)) device->SetTexture(sampler, nullptr);
   for (DWORD stream = 0; stream < caps.MaxStreams; ++stream) device->SetStreamSource(stream, nullptr, 0, 0);
   device->SetIndices(nullptr);
   ComRef<IDirect3DSurface9> backBuffer;

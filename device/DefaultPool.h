@@ -31,6 +31,10 @@ HRESULT CreateDefaultPoolVertexBuffer(UINT bytes, DWORD usage, DWORD fvf, const 
 // Sets every texture parameter of the effect to no texture.
 void ClearEffectTextures(ID3DXEffect* effect);
 
+// The samplers a texture can be bound to on a device of these caps: the 16 pixel samplers,
+// and the 4 vertex samplers of shader model 3.
+std::vector<DWORD> TextureSamplers(const D3DCAPS9& caps);
+
 // Unbinds every texture stage and sampler, every stream source and the indices, and makes
 // the back buffer render target 0 again (the others none).
 void ReleaseDeviceBindings(IDirect3DDevice9* device);

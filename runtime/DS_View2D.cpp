@@ -34,22 +34,20 @@ void DS_View2D::CreateBars() {
   DS_QuadCorners screen;
   FitQuadToBackBuffer(screen);
   for (auto& bar : bars) FillQuadSC(bar, 0xFF000000u, screen);
-  for (bool& written : barsWritten_) written = false;
+  for (auto& written : written_) written.reset();
 }
 
 // A bar of no width or no height covers no pixel: it keeps no primitive to draw (two of the
 // four bars in fit mode, all four when the picture has the target's aspect).
 void DS_View2D::WriteBar(Bar which, float left, float top, float right, float bottom) {
   DS_SimpleMesh<DX_V::SC>& bar = bars[which];
-  const BarRectangle& last = written_[which];
-  if (barsWritten_[which] && last.left == left && last.top == top && last.right == right && last.bottom == bottom)
-    return;
+  const BarRectangle rectangle{left, top, right, bottom};
+  if (written_[which] == rectangle) return;
   if (!bar.Lock()) return;  // keeps its old vertices
   WriteQuadSC(RectangleQuad(left, top, right, bottom), bar);
   bar.Unlock();
   bar.primitiveCount = left != right && top != bottom ? 2 : 0;
-  written_[which] = BarRectangle{left, top, right, bottom};
-  barsWritten_[which] = true;
+  written_[which] = rectangle;
 }
 
 void DS_View2D::Setup(int32_t a, int32_t b, const DS_TextureInfo& picture, int32_t newMode, bool exact) {

@@ -11,6 +11,7 @@
 #include <d3dx9.h>
 
 #include <cstdint>
+#include <optional>
 
 #include "device/Meshes.h"
 #include "runtime/Quads.h"
@@ -81,9 +82,9 @@ class DS_View2D {
 
   struct BarRectangle {
     float left, top, right, bottom;
+    bool operator==(const BarRectangle&) const = default;
   };
-  BarRectangle written_[4] = {};
-  bool barsWritten_[4] = {};  // cleared when CreateBars gives the bars new buffers
+  std::optional<BarRectangle> written_[4];  // none once CreateBars gives the bars new buffers
   // World identity, the view from -z, an orthographic projection of the target's pixels.
   void SetUpProjection(int32_t width, int32_t height);
   // Picture pixels onto the fitted rectangle, and the target's ratio to it.

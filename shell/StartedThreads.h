@@ -25,7 +25,6 @@ class StartedThreads {
   // Waits until every held thread has ended, at most the milliseconds in all, and lets go
   // of them; true when all of them ended.
   bool WaitForEnd(DWORD milliseconds);
-  size_t Count() const { return threads_.size(); }
 
  private:
   std::vector<HANDLE> threads_;

@@ -1,16 +1,13 @@
 #include "tests/support/DeviceBindings.h"
 
 #include "device/ComRef.h"
+#include "device/DefaultPool.h"
 
 std::vector<std::string> DeviceBindings(IDirect3DDevice9* device) {
   std::vector<std::string> bound;
   D3DCAPS9 caps{};
   if (!device || FAILED(device->GetDeviceCaps(&caps))) return {"no device"};
-  std::vector<DWORD> samplers;
-  for (DWORD s = 0; s < 16; ++s) samplers.push_back(s);
-  if (caps.VertexShaderVersion >= D3DVS_VERSION(3, 0))
-    for (DWORD s = D3DVERTEXTEXTURESAMPLER0; s <= D3DVERTEXTEXTURESAMPLER3; ++s) samplers.push_back(s);
-  for (DWORD s : samplers) {
+  for (DWORD s : TextureSamplers(caps)) {
     ComRef<IDirect3DBaseTexture9> texture;
     if (SUCCEEDED(device->GetTexture(s, texture.Put())) && texture)
       bound.push_back("texture on sampler " + std::to_string(s));

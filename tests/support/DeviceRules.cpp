@@ -6,6 +6,7 @@
 
 #include "device/ComRef.h"
 #include "device/StrictCalls.h"
+#include "tests/support/DeviceBindings.h"
 
 namespace {
 // Places in IDirect3DDevice9's table (the order of its declaration in d3d9.h).
@@ -41,6 +42,8 @@ Fn Original(IDirect3DDevice9* device, Slot slot) {
 HRESULT STDMETHODCALLTYPE HookReset(IDirect3DDevice9* self, D3DPRESENT_PARAMETERS* params) {
   DeviceRules& rules = RulesOf(self);
   if (rules.inScene) rules.Break("Reset inside a scene");
+  // A binding keeps what it binds alive, and a default-pool resource alive fails the reset.
+  for (const std::string& binding : DeviceBindings(self)) rules.Break("Reset with " + binding);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRESENT_PARAMETERS*);
   return Original<Fn>(self, kReset)(self, params);
 }
@@ -133,9 +136,7 @@ HRESULT STDMETHODCALLTYPE HookDrawIndexedPrimitive(IDirect3DDevice9* self, D3DPR
 
 HRESULT STDMETHODCALLTYPE HookDrawPrimitiveUP(IDirect3DDevice9* self, D3DPRIMITIVETYPE type, UINT count,
                                               const void* data, UINT stride) {
-  DeviceRules& rules = RulesOf(self);
-  if (!rules.inScene) rules.Break("DrawPrimitiveUP outside a scene");
-  if (count == 0) rules.Break("DrawPrimitiveUP of no primitives");
+  RulesOf(self).CheckSceneDraw("DrawPrimitiveUP", count);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRIMITIVETYPE, UINT, const void*, UINT);
   return Original<Fn>(self, kDrawPrimitiveUP)(self, type, count, data, stride);
 }
@@ -143,9 +144,7 @@ HRESULT STDMETHODCALLTYPE HookDrawPrimitiveUP(IDirect3DDevice9* self, D3DPRIMITI
 HRESULT STDMETHODCALLTYPE HookDrawIndexedPrimitiveUP(IDirect3DDevice9* self, D3DPRIMITIVETYPE type, UINT minIndex,
                                                      UINT vertices, UINT count, const void* indices,
                                                      D3DFORMAT format, const void* data, UINT stride) {
-  DeviceRules& rules = RulesOf(self);
-  if (!rules.inScene) rules.Break("DrawIndexedPrimitiveUP outside a scene");
-  if (count == 0) rules.Break("DrawIndexedPrimitiveUP of no primitives");
+  RulesOf(self).CheckSceneDraw("DrawIndexedPrimitiveUP", count);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*,
                                          D3DFORMAT, const void*, UINT);
   return Original<Fn>(self, kDrawIndexedPrimitiveUP)(self, type, minIndex, vertices, count, indices, format, data,
@@ -187,11 +186,15 @@ std::string DeviceRules::Report() const {
   return out;
 }
 
+void DeviceRules::CheckSceneDraw(const std::string& name, UINT primitives) {
+  if (!inScene) Break(name + " outside a scene");
+  if (primitives == 0) Break(name + " of no primitives");
+}
+
 void DeviceRules::CheckDraw(const char* call, UINT primitives, bool indexed) {
   ++draws_;
   const std::string name = call;
-  if (!inScene) Break(name + " outside a scene");
-  if (primitives == 0) Break(name + " of no primitives");
+  CheckSceneDraw(name, primitives);
   ComRef<IDirect3DVertexBuffer9> stream;
   UINT offset = 0, stride = 0;
   if (FAILED(device->GetStreamSource(0, stream.Put(), &offset, &stride)) || !stream)
