@@ -37,6 +37,15 @@ void DS_View2D::CreateBars() {
   for (auto& written : written_) written.reset();
 }
 
+void DS_View2D::ReleaseBars() {
+  for (auto& bar : bars) {
+    bar.vertexBuffer.Reset();
+    bar.vertexCount = 0;
+    bar.primitiveCount = 0;
+  }
+  for (auto& written : written_) written.reset();
+}
+
 // A bar of no width or no height covers no pixel: it keeps no primitive to draw (two of the
 // four bars in fit mode, all four when the picture has the target's aspect).
 void DS_View2D::WriteBar(Bar which, float left, float top, float right, float bottom) {

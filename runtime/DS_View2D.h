@@ -35,6 +35,9 @@ class DS_View2D {
 
   // Gives every bar a buffer: opaque black over the back buffer.
   void CreateBars();
+  // Lets go of the bars' buffers, which hold the device, when the screen's scene goes with
+  // it; the next CreateBars makes them again.
+  void ReleaseBars();
   // Lays out bars, view, projection, placement and mode matrices for a target of
   // width x height (back-buffer pixels unless exact) and installs world, view and
   // projection on the device. A picture without size is placed as if it had the target's.
@@ -84,7 +87,7 @@ class DS_View2D {
     float left, top, right, bottom;
     bool operator==(const BarRectangle&) const = default;
   };
-  std::optional<BarRectangle> written_[4];  // none once CreateBars gives the bars new buffers
+  std::optional<BarRectangle> written_[4];  // none while the bars have new buffers or none
   // World identity, the view from -z, an orthographic projection of the target's pixels.
   void SetUpProjection(int32_t width, int32_t height);
   // Picture pixels onto the fitted rectangle, and the target's ratio to it.

@@ -34,6 +34,9 @@ void ScreenScene::Free() {
   if (selected.view == &view) selected = selected.WithView(nullptr, nullptr);
   SelectScreen(selected);
   resourceManager.reset();
+  // The bars are the light's, made on this screen's device; they would keep it until the
+  // process ends.
+  view.ReleaseBars();
 }
 
 ScreenSelection ScreenScene::Selection(IDirect3DDevice9* device) {

@@ -18,7 +18,8 @@ class ScreenScene {
   ~ScreenScene();
 
   // Frees the slide show and the resource manager, with every texture, mesh and effect
-  // they hold of the screen's device, so that the device goes with the host's reference.
+  // they hold of the screen's device, and the view's bars, so that the device goes with
+  // the host's reference.
   // Nothing of the scene stays selected; the next acquisition loads the document again.
   void Free();
 

@@ -1,7 +1,6 @@
 #include "tests/support/DeviceRules.h"
 
 #include <cstdlib>
-#include <cstring>
 #include <vector>
 
 #include "device/ComRef.h"
@@ -9,23 +8,6 @@
 #include "tests/support/DeviceBindings.h"
 
 namespace {
-// Places in IDirect3DDevice9's table (the order of its declaration in d3d9.h).
-enum Slot {
-  kReset = 16,
-  kPresent = 17,
-  kGetRenderTargetData = 32,
-  kStretchRect = 34,
-  kSetRenderTarget = 37,
-  kBeginScene = 41,
-  kEndScene = 42,
-  kClear = 43,
-  kSetTexture = 65,
-  kDrawPrimitive = 81,
-  kDrawIndexedPrimitive = 82,
-  kDrawPrimitiveUP = 83,
-  kDrawIndexedPrimitiveUP = 84,
-};
-
 std::vector<DeviceRules*> g_watched;
 
 DeviceRules& RulesOf(IDirect3DDevice9* device) {
@@ -35,8 +17,8 @@ DeviceRules& RulesOf(IDirect3DDevice9* device) {
 }
 
 template <class Fn>
-Fn Original(IDirect3DDevice9* device, Slot slot) {
-  return reinterpret_cast<Fn>(RulesOf(device).original[slot]);
+Fn Original(IDirect3DDevice9* device, DeviceSlot slot) {
+  return RulesOf(device).patch.Original<Fn>(slot);
 }
 
 HRESULT STDMETHODCALLTYPE HookReset(IDirect3DDevice9* self, D3DPRESENT_PARAMETERS* params) {
@@ -45,14 +27,14 @@ HRESULT STDMETHODCALLTYPE HookReset(IDirect3DDevice9* self, D3DPRESENT_PARAMETER
   // A binding keeps what it binds alive, and a default-pool resource alive fails the reset.
   for (const std::string& binding : DeviceBindings(self)) rules.Break("Reset with " + binding);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRESENT_PARAMETERS*);
-  return Original<Fn>(self, kReset)(self, params);
+  return Original<Fn>(self, kDeviceReset)(self, params);
 }
 
 HRESULT STDMETHODCALLTYPE HookPresent(IDirect3DDevice9* self, const RECT* a, const RECT* b, HWND w, const RGNDATA* r) {
   DeviceRules& rules = RulesOf(self);
   if (rules.inScene) rules.Break("Present inside a scene");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, const RECT*, const RECT*, HWND, const RGNDATA*);
-  return Original<Fn>(self, kPresent)(self, a, b, w, r);
+  return Original<Fn>(self, kDevicePresent)(self, a, b, w, r);
 }
 
 HRESULT STDMETHODCALLTYPE HookGetRenderTargetData(IDirect3DDevice9* self, IDirect3DSurface9* target,
@@ -63,7 +45,7 @@ HRESULT STDMETHODCALLTYPE HookGetRenderTargetData(IDirect3DDevice9* self, IDirec
     RulesOf(self).Break("GetRenderTargetData not from a render target into a system-memory surface of its size "
                         "and format");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, IDirect3DSurface9*, IDirect3DSurface9*);
-  return Original<Fn>(self, kGetRenderTargetData)(self, target, copy);
+  return Original<Fn>(self, kDeviceGetRenderTargetData)(self, target, copy);
 }
 
 HRESULT STDMETHODCALLTYPE HookStretchRect(IDirect3DDevice9* self, IDirect3DSurface9* from, const RECT* a,
@@ -74,20 +56,20 @@ HRESULT STDMETHODCALLTYPE HookStretchRect(IDirect3DDevice9* self, IDirect3DSurfa
     RulesOf(self).Break("StretchRect outside the default pool");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, IDirect3DSurface9*, const RECT*, IDirect3DSurface9*,
                                          const RECT*, D3DTEXTUREFILTERTYPE);
-  return Original<Fn>(self, kStretchRect)(self, from, a, to, b, filter);
+  return Original<Fn>(self, kDeviceStretchRect)(self, from, a, to, b, filter);
 }
 
 HRESULT STDMETHODCALLTYPE HookSetRenderTarget(IDirect3DDevice9* self, DWORD index, IDirect3DSurface9* surface) {
   if (index == 0 && !surface) RulesOf(self).Break("SetRenderTarget(0, null)");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, DWORD, IDirect3DSurface9*);
-  return Original<Fn>(self, kSetRenderTarget)(self, index, surface);
+  return Original<Fn>(self, kDeviceSetRenderTarget)(self, index, surface);
 }
 
 HRESULT STDMETHODCALLTYPE HookBeginScene(IDirect3DDevice9* self) {
   DeviceRules& rules = RulesOf(self);
   if (rules.inScene) rules.Break("BeginScene inside a scene");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*);
-  const HRESULT hr = Original<Fn>(self, kBeginScene)(self);
+  const HRESULT hr = Original<Fn>(self, kDeviceBeginScene)(self);
   if (SUCCEEDED(hr)) rules.inScene = true;
   return hr;
 }
@@ -96,7 +78,7 @@ HRESULT STDMETHODCALLTYPE HookEndScene(IDirect3DDevice9* self) {
   DeviceRules& rules = RulesOf(self);
   if (!rules.inScene) rules.Break("EndScene without a BeginScene");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*);
-  const HRESULT hr = Original<Fn>(self, kEndScene)(self);
+  const HRESULT hr = Original<Fn>(self, kDeviceEndScene)(self);
   if (SUCCEEDED(hr)) rules.inScene = false;
   return hr;
 }
@@ -108,7 +90,7 @@ HRESULT STDMETHODCALLTYPE HookClear(IDirect3DDevice9* self, DWORD count, const D
   if ((flags & D3DCLEAR_ZBUFFER) && !(allowed & D3DCLEAR_ZBUFFER)) rules.Break("Clear of depth without a depth surface");
   if ((flags & D3DCLEAR_STENCIL) && !(allowed & D3DCLEAR_STENCIL)) rules.Break("Clear of stencil without a stencil");
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, DWORD, const D3DRECT*, DWORD, D3DCOLOR, float, DWORD);
-  return Original<Fn>(self, kClear)(self, count, rects, flags, colour, z, stencil);
+  return Original<Fn>(self, kDeviceClear)(self, count, rects, flags, colour, z, stencil);
 }
 
 HRESULT STDMETHODCALLTYPE HookSetTexture(IDirect3DDevice9* self, DWORD stage, IDirect3DBaseTexture9* texture) {
@@ -118,27 +100,27 @@ HRESULT STDMETHODCALLTYPE HookSetTexture(IDirect3DDevice9* self, DWORD stage, ID
       RulesOf(self).Break("SetTexture with a texture of another device");
   }
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, DWORD, IDirect3DBaseTexture9*);
-  return Original<Fn>(self, kSetTexture)(self, stage, texture);
+  return Original<Fn>(self, kDeviceSetTexture)(self, stage, texture);
 }
 
 HRESULT STDMETHODCALLTYPE HookDrawPrimitive(IDirect3DDevice9* self, D3DPRIMITIVETYPE type, UINT start, UINT count) {
   RulesOf(self).CheckDraw("DrawPrimitive", count, false);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRIMITIVETYPE, UINT, UINT);
-  return Original<Fn>(self, kDrawPrimitive)(self, type, start, count);
+  return Original<Fn>(self, kDeviceDrawPrimitive)(self, type, start, count);
 }
 
 HRESULT STDMETHODCALLTYPE HookDrawIndexedPrimitive(IDirect3DDevice9* self, D3DPRIMITIVETYPE type, INT base,
                                                    UINT minIndex, UINT vertices, UINT start, UINT count) {
   RulesOf(self).CheckDraw("DrawIndexedPrimitive", count, true);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRIMITIVETYPE, INT, UINT, UINT, UINT, UINT);
-  return Original<Fn>(self, kDrawIndexedPrimitive)(self, type, base, minIndex, vertices, start, count);
+  return Original<Fn>(self, kDeviceDrawIndexedPrimitive)(self, type, base, minIndex, vertices, start, count);
 }
 
 HRESULT STDMETHODCALLTYPE HookDrawPrimitiveUP(IDirect3DDevice9* self, D3DPRIMITIVETYPE type, UINT count,
                                               const void* data, UINT stride) {
   RulesOf(self).CheckSceneDraw("DrawPrimitiveUP", count);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRIMITIVETYPE, UINT, const void*, UINT);
-  return Original<Fn>(self, kDrawPrimitiveUP)(self, type, count, data, stride);
+  return Original<Fn>(self, kDeviceDrawPrimitiveUP)(self, type, count, data, stride);
 }
 
 HRESULT STDMETHODCALLTYPE HookDrawIndexedPrimitiveUP(IDirect3DDevice9* self, D3DPRIMITIVETYPE type, UINT minIndex,
@@ -147,38 +129,32 @@ HRESULT STDMETHODCALLTYPE HookDrawIndexedPrimitiveUP(IDirect3DDevice9* self, D3D
   RulesOf(self).CheckSceneDraw("DrawIndexedPrimitiveUP", count);
   using Fn = HRESULT(STDMETHODCALLTYPE*)(IDirect3DDevice9*, D3DPRIMITIVETYPE, UINT, UINT, UINT, const void*,
                                          D3DFORMAT, const void*, UINT);
-  return Original<Fn>(self, kDrawIndexedPrimitiveUP)(self, type, minIndex, vertices, count, indices, format, data,
-                                                      stride);
+  return Original<Fn>(self, kDeviceDrawIndexedPrimitiveUP)(self, type, minIndex, vertices, count, indices, format,
+                                                            data, stride);
 }
 }  // namespace
 
-DeviceRules::DeviceRules(IDirect3DDevice9* d) : device(d) {
-  original = *reinterpret_cast<void***>(device);
-  std::memcpy(table, original, sizeof(table));
-  const std::pair<Slot, void*> hooks[] = {
-      {kReset, reinterpret_cast<void*>(&HookReset)},
-      {kPresent, reinterpret_cast<void*>(&HookPresent)},
-      {kGetRenderTargetData, reinterpret_cast<void*>(&HookGetRenderTargetData)},
-      {kStretchRect, reinterpret_cast<void*>(&HookStretchRect)},
-      {kSetRenderTarget, reinterpret_cast<void*>(&HookSetRenderTarget)},
-      {kBeginScene, reinterpret_cast<void*>(&HookBeginScene)},
-      {kEndScene, reinterpret_cast<void*>(&HookEndScene)},
-      {kClear, reinterpret_cast<void*>(&HookClear)},
-      {kSetTexture, reinterpret_cast<void*>(&HookSetTexture)},
-      {kDrawPrimitive, reinterpret_cast<void*>(&HookDrawPrimitive)},
-      {kDrawIndexedPrimitive, reinterpret_cast<void*>(&HookDrawIndexedPrimitive)},
-      {kDrawPrimitiveUP, reinterpret_cast<void*>(&HookDrawPrimitiveUP)},
-      {kDrawIndexedPrimitiveUP, reinterpret_cast<void*>(&HookDrawIndexedPrimitiveUP)},
-  };
-  for (const auto& [slot, hook] : hooks) table[slot] = hook;
+DeviceRules::DeviceRules(IDirect3DDevice9* d)
+    : device(d),
+      patch(d, {
+                {kDeviceReset, reinterpret_cast<void*>(&HookReset)},
+                {kDevicePresent, reinterpret_cast<void*>(&HookPresent)},
+                {kDeviceGetRenderTargetData, reinterpret_cast<void*>(&HookGetRenderTargetData)},
+                {kDeviceStretchRect, reinterpret_cast<void*>(&HookStretchRect)},
+                {kDeviceSetRenderTarget, reinterpret_cast<void*>(&HookSetRenderTarget)},
+                {kDeviceBeginScene, reinterpret_cast<void*>(&HookBeginScene)},
+                {kDeviceEndScene, reinterpret_cast<void*>(&HookEndScene)},
+                {kDeviceClear, reinterpret_cast<void*>(&HookClear)},
+                {kDeviceSetTexture, reinterpret_cast<void*>(&HookSetTexture)},
+                {kDeviceDrawPrimitive, reinterpret_cast<void*>(&HookDrawPrimitive)},
+                {kDeviceDrawIndexedPrimitive, reinterpret_cast<void*>(&HookDrawIndexedPrimitive)},
+                {kDeviceDrawPrimitiveUP, reinterpret_cast<void*>(&HookDrawPrimitiveUP)},
+                {kDeviceDrawIndexedPrimitiveUP, reinterpret_cast<void*>(&HookDrawIndexedPrimitiveUP)},
+            }) {
   g_watched.push_back(this);
-  *reinterpret_cast<void***>(device) = table;
 }
 
-DeviceRules::~DeviceRules() {
-  *reinterpret_cast<void***>(device) = original;
-  std::erase(g_watched, this);
-}
+DeviceRules::~DeviceRules() { std::erase(g_watched, this); }
 
 std::string DeviceRules::Report() const {
   std::string out;

@@ -12,6 +12,8 @@
 #include <map>
 #include <string>
 
+#include "tests/support/PatchedTable.h"
+
 class DeviceRules {
  public:
   explicit DeviceRules(IDirect3DDevice9* device);
@@ -30,8 +32,7 @@ class DeviceRules {
   void CheckSceneDraw(const std::string& name, UINT primitives);
   void CheckDraw(const char* call, UINT primitives, bool indexed);
   IDirect3DDevice9* device;
-  void** original;
-  void* table[119];
+  PatchedDeviceTable patch;
   bool inScene = false;
 
  private:

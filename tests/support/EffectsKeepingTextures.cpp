@@ -1,6 +1,6 @@
 #include "tests/support/EffectsKeepingTextures.h"
 
-#include <cstring>
+#include "tests/support/PatchedTable.h"
 
 namespace {
 // ID3DXEffect's table: 3 slots of IUnknown, 54 of ID3DXBaseEffect, then GetPool to GetDevice
@@ -16,28 +16,20 @@ HRESULT STDMETHODCALLTYPE KeepEverything(ID3DXEffect*) {
 }
 }  // namespace
 
-struct EffectsKeepingTextures::Patched {
-  ID3DXEffect* effect = nullptr;
-  void** original = nullptr;
-  void* table[kEffectSlots];
+struct EffectsKeepingTextures::Patched : PatchedTable<kEffectSlots> {
+  using PatchedTable::PatchedTable;
 };
 
 EffectsKeepingTextures::EffectsKeepingTextures(const std::vector<ID3DXEffect*>& effects) {
   g_lostCalls = 0;
   for (ID3DXEffect* effect : effects) {
     if (!effect) continue;
-    auto p = std::make_unique<Patched>();
-    p->effect = effect;
-    p->original = *reinterpret_cast<void***>(effect);
-    std::memcpy(p->table, p->original, sizeof(p->table));
-    p->table[kSlotOnLostDevice] = reinterpret_cast<void*>(&KeepEverything);
-    *reinterpret_cast<void***>(effect) = p->table;
-    patched_.push_back(std::move(p));
+    patched_.push_back(
+        std::make_unique<Patched>(effect, std::initializer_list<Patched::Hook>{
+                                              {kSlotOnLostDevice, reinterpret_cast<void*>(&KeepEverything)}}));
   }
 }
 
-EffectsKeepingTextures::~EffectsKeepingTextures() {
-  for (auto& p : patched_) *reinterpret_cast<void***>(p->effect) = p->original;
-}
+EffectsKeepingTextures::~EffectsKeepingTextures() = default;
 
 int EffectsKeepingTextures::LostCalls() const { return g_lostCalls; }
