@@ -7,7 +7,6 @@
 #include <d3dx9.h>
 
 #include <cstdint>
-#include <memory>
 
 #include "device/ComRef.h"
 #include "document/DS_ABObj_Constructor.h"
@@ -23,14 +22,6 @@
 inline D3DXVECTOR3 ColourVector(unsigned long colour) {
   return D3DXVECTOR3(float(colour & 0xFF) / 255.0f, float((colour >> 8) & 0xFF) / 255.0f,
                      float((colour >> 16) & 0xFF) / 255.0f);
-}
-
-// A new brush read from its record's fields (the reader's Create and the brushes' ReadNew).
-template <class Brush>
-Brush* ReadNewBrush(DS_IOF_Holder stream, int32_t version) {
-  auto brush = std::make_unique<Brush>();
-  brush->Read(stream, version);
-  return brush.release();
 }
 
 // (1, 0, 0, 0) turned about z by the given degrees (D3DXMatrixRotationZ, a row vector times

@@ -170,10 +170,6 @@ void DS_FireFX::ReadFields(DS_IOF_Holder stream, int32_t version) {
   DS_FX_Constructor::ReadRecord(stream);
 }
 
-DS_FireFX* DS_FireFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_FireFX>(stream, version);
-}
-
 std::unique_ptr<DS_FireFX> DS_FireFX::ReadNewRecord(DS_IOF_Holder stream) {
   const DS_RecordHeader header = ReadRecordHeader(stream);
   auto fire = std::make_unique<DS_FireFX>();

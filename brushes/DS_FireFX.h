@@ -50,7 +50,6 @@ class DS_FireFX : public DS_FX_Constructor {
   // Own fields only when the version is above 1, then the brush base's record.
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_FireFX* ReadNew(DS_IOF_Holder stream, int32_t version);
   // Class name and version (neither compared), then a new fire reads that version.
   static std::unique_ptr<DS_FireFX> ReadNewRecord(DS_IOF_Holder stream);
 

@@ -95,7 +95,3 @@ void DS_MoveFX::ReadFields(DS_IOF_Holder stream, int32_t) {
   ReadSwitch(stream, motionMode);
   DS_DirectionBased::ReadRecord(stream);
 }
-
-DS_MoveFX* DS_MoveFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_MoveFX>(stream, version);
-}

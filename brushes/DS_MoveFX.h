@@ -54,7 +54,6 @@ class DS_MoveFX : public DS_DirectionBased {
   // The motion mode, then the direction-based record; one layout.
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_MoveFX* ReadNew(DS_IOF_Holder stream, int32_t version);
 
   MediaParamT<int> motionMode;  // 1: noise; any other value: sine
   D3DXVECTOR2 offset{0, 0};     // "Direction", set by Update

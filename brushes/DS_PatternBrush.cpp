@@ -127,17 +127,9 @@ void DS_PatternBrush::ReadFields(DS_IOF_Holder stream, int32_t) {
   DS_FX_Constructor::ReadRecord(stream);
 }
 
-DS_PatternBrush* DS_PatternBrush::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_PatternBrush>(stream, version);
-}
-
 // ---- DS_PatternBrushC
 
 void DS_PatternBrushC::WriteRecord(DS_IOF_Holder stream) {
   WriteRecordHeader(stream, kRecord);
   DS_PatternBrush::WriteRecord(stream);
-}
-
-DS_PatternBrushC* DS_PatternBrushC::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_PatternBrushC>(stream, version);
 }

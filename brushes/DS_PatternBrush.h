@@ -39,7 +39,6 @@ class DS_PatternBrush : public DS_FX_Constructor {
   // One layout: the version is not consulted.
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_PatternBrush* ReadNew(DS_IOF_Holder stream, int32_t version);
 
   DS_ImageFileLink pattern;
   MediaParamT<int> verticalMirror;    // nonzero negates the vertical scale
@@ -62,5 +61,4 @@ class DS_PatternBrushC : public DS_PatternBrush {
   // Class name, version, then one whole "DS_PatternBrush" record.
   void WriteRecord(DS_IOF_Holder stream);
   void Read(DS_IOF_Holder stream, int32_t) { DS_PatternBrush::ReadRecord(stream); }
-  static DS_PatternBrushC* ReadNew(DS_IOF_Holder stream, int32_t version);
 };

@@ -123,7 +123,3 @@ void DS_WaterFX::ReadFields(DS_IOF_Holder stream, int32_t) {
   bumpLink.Read(stream);
   DS_FX_Constructor::ReadRecord(stream);
 }
-
-DS_WaterFX* DS_WaterFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_WaterFX>(stream, version);
-}

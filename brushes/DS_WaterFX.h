@@ -34,7 +34,6 @@ class DS_WaterFX : public DS_FX_Constructor {
   // The version is not consulted: there is one layout.
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_WaterFX* ReadNew(DS_IOF_Holder stream, int32_t version);
 
   IDirect3DTexture9* BumpTexture() const { return bump_.Get(); }
 

@@ -58,10 +58,6 @@ void DS_BackgroundCopy::ReadFields(DS_IOF_Holder stream, int32_t) {
   DS_FX_Constructor::ReadRecord(stream);
 }
 
-DS_BackgroundCopy* DS_BackgroundCopy::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_BackgroundCopy>(stream, version);
-}
-
 // ---- DS_WavesFX
 
 DS_WavesFX::DS_WavesFX() {
@@ -142,10 +138,6 @@ void DS_WavesFX::ReadFields(DS_IOF_Holder stream, int32_t) {
   DS_FX_Constructor::ReadRecord(stream);
 }
 
-DS_WavesFX* DS_WavesFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_WavesFX>(stream, version);
-}
-
 // ---- DS_LightFX
 
 DS_LightFX::DS_LightFX() {
@@ -190,8 +182,4 @@ void DS_LightFX::ReadFields(DS_IOF_Holder stream, int32_t) {
   ReadScaled(stream, intensity);
   ReadSwitch(stream, flickerMode);
   DS_FX_Constructor::ReadRecord(stream);
-}
-
-DS_LightFX* DS_LightFX::ReadNew(DS_IOF_Holder stream, int32_t version) {
-  return ReadNewBrush<DS_LightFX>(stream, version);
 }

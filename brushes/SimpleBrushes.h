@@ -27,7 +27,6 @@ class DS_BackgroundCopy : public DS_FX_Constructor {
   // The version is not consulted: there is one layout.
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_BackgroundCopy* ReadNew(DS_IOF_Holder stream, int32_t version);
 
   MediaRectangle rectangle;  // only the further point (x, y) is drawn with
   MediaParamT<int> verticalShift;
@@ -54,7 +53,6 @@ class DS_WavesFX : public DS_FX_Constructor {
   void WriteFields(DS_IOF_Holder stream);
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_WavesFX* ReadNew(DS_IOF_Holder stream, int32_t version);
 
   UINTSclaleTo<float> amplitude;   // picture-uv units
   UINTSclaleTo<float> wavelength;  // picture-uv units
@@ -88,7 +86,6 @@ class DS_LightFX : public DS_FX_Constructor {
   void WriteFields(DS_IOF_Holder stream);
   void ReadFields(DS_IOF_Holder stream, int32_t version);
   void Read(DS_IOF_Holder stream, int32_t version) { ReadFields(stream, version); }
-  static DS_LightFX* ReadNew(DS_IOF_Holder stream, int32_t version);
 
   UINTSclaleTo<float> intensity;
   MediaParamT<int> flickerMode;  // 0 smooth pulse, 1 on/off, 2 or more noise

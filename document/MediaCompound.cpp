@@ -1,14 +1,16 @@
 #include "document/MediaCompound.h"
 
+#include <array>
+#include <type_traits>
+
+#include "document/ParamStream.h"
+
 namespace {
-void ReadInt32(DS_IOF_Holder stream, int& out) {
-  unsigned long v = 0;
-  stream->ReadULong(v);
-  out = int(uint32_t(v));
-}
-void WriteInt32(DS_IOF_Holder stream, int v) {
-  unsigned long u = uint32_t(v);
-  stream->WriteULong(u);
+// The six values in their stream order, so that reading and writing cannot disagree on it.
+template <class Rectangle>  // MediaRectangle or const MediaRectangle
+auto InStreamOrder(Rectangle& r) {
+  using Value = std::conditional_t<std::is_const_v<Rectangle>, const MediaParamTB<int>, MediaParamTB<int>>;
+  return std::array<Value*, 6>{&r.left, &r.right, &r.top, &r.bottom, &r.x, &r.y};
 }
 }  // namespace
 
@@ -20,17 +22,11 @@ MediaRectangle::MediaRectangle() {
 }
 
 void MediaRectangle::Read(DS_IOF_Holder stream) {
-  ReadInt32(stream, left.Value());
-  ReadInt32(stream, right.Value());
-  ReadInt32(stream, top.Value());
-  ReadInt32(stream, bottom.Value());
-  ReadInt32(stream, x.Value());
-  ReadInt32(stream, y.Value());
+  for (MediaParamTB<int>* value : InStreamOrder(*this)) ReadSwitch(stream, *value);
 }
 
 void MediaRectangle::Write(DS_IOF_Holder stream) const {
-  for (int v : {left.Value(), right.Value(), top.Value(), bottom.Value(), x.Value(), y.Value()})
-    WriteInt32(stream, v);
+  for (const MediaParamTB<int>* value : InStreamOrder(*this)) WriteSwitch(stream, *value);
 }
 
 void MediaRectangle::AssignValues(const MediaRectangle& other) {

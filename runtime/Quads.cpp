@@ -35,17 +35,19 @@ void FillQuad(DS_SimpleMesh<V>& quad, D3DCOLOR colour, const DS_QuadCorners& cor
   for (int i = 0; i < 4; ++i) quad.lockedVertices[i].color = quad.quadColours[i] = colour;
   quad.Unlock();
 }
+
+// The screen layouts (SC, SCT) lie at depth 0 and take the corner's z as the reciprocal w.
+template <class V>
+void WriteScreenPosition(const DS_QuadCorners::Corner& c, V& v) {
+  v.x = c.x;
+  v.y = c.y;
+  v.z = 0.0f;
+  v.rhw = c.z;
+}
 }  // namespace
 
 void WriteQuadSC(const DS_QuadCorners& corners, DS_SimpleMesh<DX_V::SC>& quad) {
-  for (int i = 0; i < 4; ++i) {
-    const auto& c = corners.corner[i];
-    auto& v = quad.lockedVertices[i];
-    v.x = c.x;
-    v.y = c.y;
-    v.z = 0.0f;
-    v.rhw = c.z;
-  }
+  for (int i = 0; i < 4; ++i) WriteScreenPosition(corners.corner[i], quad.lockedVertices[i]);
 }
 
 void FillQuadSC(DS_SimpleMesh<DX_V::SC>& quad, D3DCOLOR colour, const DS_QuadCorners& corners) {
@@ -81,10 +83,7 @@ void WriteQuadSCT(const DS_QuadCorners& corners, DS_SimpleMesh<DX_V::SCT>& quad)
   for (int i = 0; i < 4; ++i) {
     const auto& c = corners.corner[i];
     auto& v = quad.lockedVertices[i];
-    v.x = c.x;
-    v.y = c.y;
-    v.z = 0.0f;
-    v.rhw = c.z;
+    WriteScreenPosition(c, v);
     v.u = c.u;
     v.v = c.v;
   }

@@ -98,10 +98,13 @@ TEST(Quad, TexturedScreenQuadHoldsItsTexture) {
   for (auto& x : Vertices(quad)) EXPECT_EQ(x.color >> 24, 32u);
 
   DS_QuadCorners moved = Corners(5, 6, 7, 8);
+  moved.corner[1].z = 0.5f;
   UpdateQuadSCT(quad, moved);
   v = Vertices(quad);
   EXPECT_EQ(v[1].x, 5.0f);
   EXPECT_EQ(v[1].y, 6.0f);
+  EXPECT_EQ(v[1].rhw, 0.5f);
+  EXPECT_EQ(v[1].z, 0.0f);
   EXPECT_EQ(v[1].color >> 24, 32u);  // colours kept
 }
 
