@@ -12,7 +12,8 @@
 //                                  the milliseconds from its start to its end
 //   saver_probe resources FILE     lists what the program carries: icon 101, the manifest, the texts
 //   saver_probe steal MS           takes the foreground with a window of its own for MS
-//                                  milliseconds, then closes it (a full-screen device goes lost)
+//                                  milliseconds, then closes it (a full-screen device goes lost);
+//                                  prints "taken at T" (T: milliseconds since 1970) at once
 //   saver_probe errorbox FILE TEXT draws the 300 x 150 error box with TEXT the way a window
 //                                  DC of this prefix draws it, into a BMP file
 //   saver_probe parent             opens a window with a 152 x 112 client area to host a preview,
@@ -197,6 +198,11 @@ int Steal(DWORD ms) {
                            nullptr, nullptr, wc.hInstance, nullptr);
   if (!w) return 1;
   const BOOL took = SetForegroundWindow(w);
+  FILETIME now;
+  GetSystemTimePreciseAsFileTime(&now);
+  const ULONGLONG since1601 = (ULONGLONG(now.dwHighDateTime) << 32 | now.dwLowDateTime) / 10000;
+  wprintf(L"taken at %llu\n", since1601 - 11644473600000ULL);
+  fflush(stdout);
   const DWORD start = GetTickCount();
   MSG m;
   while (GetTickCount() - start < ms) {

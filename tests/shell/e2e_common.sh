@@ -74,12 +74,13 @@ white_box() {
   convert "$1" -crop "$2" +repage -fuzz 8% -fill black +opaque white -trim -format '%wx%h%X%Y' info: 2>/dev/null
 }
 
-# private_display SCREEN [COMMAND]: runs the rest of the script on an X server of its own
-# (so that no other test's window covers what is looked at) with a copy of the Wine prefix
-# and a wineserver of its own. COMMAND runs with the new DISPLAY before the server starts
-# (for settings Wine reads at server start).
+# private_display SCREEN [COMMAND [ARGUMENTS]]: runs the rest of the script on an X server of
+# its own (so that no other test's window covers what is looked at) with a copy of the Wine
+# prefix and a wineserver of its own. COMMAND runs with the new DISPLAY before the server
+# starts (for settings Wine reads at server start).
 private_display() {
-  local screen=$1 before=${2:-}
+  local screen=$1
+  local before=("${@:2}")
   local base_prefix=$WINEPREFIX
   # A copy beside the original (hard links where the file system allows), with registry
   # files of its own so that nothing written here reaches the original.
@@ -98,9 +99,9 @@ private_display() {
   e2e_cleanups+=("kill_child $xvfb")
   wait_until 10 test -s "$WORK/display" || fail "Xvfb did not start"
   export DISPLAY=":$(head -n1 "$WORK/display")"
-  if [ -n "$before" ]; then
+  if [ ${#before[@]} -gt 0 ]; then
     wineserver -p </dev/null >/dev/null 2>&1
-    $before
+    "${before[@]}"
     wineserver -k </dev/null >/dev/null 2>&1
     wineserver -w </dev/null >/dev/null 2>&1
   fi
@@ -111,11 +112,13 @@ private_display() {
   wine "$PROBE" windows </dev/null >/dev/null 2>&1
 }
 
-# Two 800 x 600 monitors side by side on a 1600 x 600 screen: private_display 1600x600x24
-# two_monitor_setup. Wine takes its monitors from Xinerama then (UseXRandR=N).
+# Two monitors side by side, 800 x 600 each unless given: private_display 1600x600x24
+# two_monitor_setup [WIDTH HEIGHT] (the screen twice as wide as a monitor). Wine takes its
+# monitors from Xinerama then (UseXRandR=N).
 two_monitor_setup() {
-  xrandr --setmonitor M1 800/211x600/158+0+0 screen >/dev/null || fail "xrandr M1"
-  xrandr --setmonitor M2 800/211x600/158+800+0 none >/dev/null || fail "xrandr M2"
+  local w=${1:-800} h=${2:-600}
+  xrandr --setmonitor M1 "$w/211x$h/158+0+0" screen >/dev/null || fail "xrandr M1"
+  xrandr --setmonitor M2 "$w/211x$h/158+$w+0" none >/dev/null || fail "xrandr M2"
   wine reg add 'HKCU\Software\Wine\X11 Driver' /v UseXRandR /t REG_SZ /d N /f </dev/null >/dev/null 2>&1
 }
 two_windows() { [ "$(saver_window_count)" = 2 ]; }

@@ -115,12 +115,17 @@ TEST(CloseDown, NothingHoldsADeviceOrItsThreadsWhenTheCloseDownReturns) {
   saver.ExecuteMode();
 
   EXPECT_FALSE(saver.errorFlag) << std::hex << saver.errorCode;
-  ASSERT_GE(saver.holders.size(), 1u);
-  unsigned screens = 0;
+  // A screen on every monitor that has a window, each having drawn every slide.
+  unsigned windows = 0, screens = 0;
+  for (unsigned m = 0; m < saver.monitorCount; ++m)
+    if (saver.monitors[m].window) ++windows;
   for (unsigned s = 0; s < kSceneSlots; ++s)
     if (!saver.shown[s].empty()) ++screens;
+  ASSERT_EQ(screens, windows);
+  ASSERT_EQ(saver.holders.size(), screens);
+  for (unsigned s = 0; s < screens; ++s)
+    EXPECT_EQ(saver.shown[s].size(), saver.slides[s]) << "slides drawn on screen " << s;
   ASSERT_EQ(saver.heldAtCloseDown.size(), screens) << "a screen's scene was not destroyed at the close-down";
-  for (unsigned s = 0; s < screens; ++s) EXPECT_EQ(saver.shown[s].size(), saver.slides[s]) << "slides drawn on screen " << s;
   for (size_t s = 0; s < saver.heldAtCloseDown.size(); ++s)
     EXPECT_TRUE(saver.heldAtCloseDown[s].empty())
         << "screen " << s << "'s device is still held once its scene is gone, by:" << Lines(saver.heldAtCloseDown[s]);
