@@ -14,6 +14,6 @@ private_display 1024x768x24
 LOSS_PROBE=$(winepath -w "$PROBE" 2>/dev/null) LOSS_SHOTS=$(winepath -w "$shots" 2>/dev/null) \
   timeout 270 wine "$SCR" /s </dev/null >"$WORK/host.log" 2>&1
 rc=$?
-tr -d '\r' <"$WORK/host.log" | grep -v '^[0-9a-f]*:\(fixme\|err\|warn\)'
+show_log "$WORK/host.log"
 [ $rc -eq 0 ] || fail "the device losses were not lived through (exit code $rc)"
 echo "passed"

@@ -59,6 +59,9 @@ expect_saver_exit() {
   [ $rc -eq 0 ] || fail "$what: exit code $rc"
 }
 
+# Prints a program's log without Wine's own fixme, err and warn lines.
+show_log() { tr -d '\r' <"$1" | grep -v '^[0-9a-f]*:\(fixme\|err\|warn\)'; }
+
 saver_window_count() { probe windows | grep -c '^window ' || true; }
 
 screenshot() { import -window root "$1" 2>/dev/null || xwd -root -silent | convert xwd:- "$1"; }

@@ -16,6 +16,6 @@ esac
 
 timeout 150 wine "$SCR" "$switch" </dev/null >"$WORK/test.log" 2>&1
 rc=$?
-tr -d '\r' <"$WORK/test.log" | grep -v '^[0-9a-f]*:\(fixme\|err\|warn\)'
+show_log "$WORK/test.log"
 [ $rc -eq 0 ] || fail "the close-down test failed (exit code $rc)"
 echo "passed"

@@ -38,11 +38,14 @@ const char* PoolName(D3DPOOL pool) {
   }
 }
 
+std::string Described(const D3DSURFACE_DESC& d) {
+  return Printed("%u x %u, format %d, usage 0x%lx, %s", d.Width, d.Height, int(d.Format), d.Usage, PoolName(d.Pool));
+}
+
 std::string Describe(IDirect3DTexture9* texture) {
   D3DSURFACE_DESC d{};
   texture->GetLevelDesc(0, &d);
-  return Printed("%u x %u, %lu levels, format %d, usage 0x%lx, %s", d.Width, d.Height, texture->GetLevelCount(),
-                 int(d.Format), d.Usage, PoolName(d.Pool));
+  return Described(d) + Printed(", %lu levels", texture->GetLevelCount());
 }
 std::string Describe(IDirect3DCubeTexture9* texture) {
   D3DSURFACE_DESC d{};
@@ -67,7 +70,7 @@ std::string Describe(IDirect3DIndexBuffer9* buffer) {
 std::string Describe(IDirect3DSurface9* surface) {
   D3DSURFACE_DESC d{};
   surface->GetDesc(&d);
-  return Printed("%u x %u, format %d, usage 0x%lx, %s", d.Width, d.Height, int(d.Format), d.Usage, PoolName(d.Pool));
+  return Described(d);
 }
 std::string Describe(IUnknown*) { return {}; }  // the operation says what it is
 
